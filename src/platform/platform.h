@@ -28,8 +28,7 @@ class Platform {
                              DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) = 0;
   virtual HANDLE CreateFileW(const char16_t* name, DWORD access, DWORD share, void* security,
                              DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) = 0;
-  virtual BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read,
-                        void* overlapped) = 0;
+  virtual BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void* overlapped) = 0;
   virtual BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written,
                          void* overlapped) = 0;
   virtual DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) = 0;

@@ -103,8 +103,8 @@ bool TestMachine::WriteFileBytes(const std::string& path, const std::string& byt
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const BOOL ok = spooler_->WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                      &written, nullptr);
+  const BOOL ok =
+      spooler_->WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   spooler_->CloseHandle(file);
   return ok && written == bytes.size();
 }

@@ -1,0 +1,57 @@
+#include "engine/record_dispatch.h"
+
+#include "engine/engine_records.h"
+#include "engine/output_sink.h"
+#include "platform/exception_guard.h"
+
+namespace spoolhook {
+namespace {
+
+struct EngineRecord {
+  DWORD id;
+  BOOL (*handle)(JobContext* job, const RecordView& record, DWORD* written);
+};
+
+// Engine ids without a row are accepted and ignored: TRUE with 0 written.
+constexpr EngineRecord kEngineRecords[] = {
+    {0, HandleRawDataRecord},
+    {1, HandleSettingsRecord},
+    {5, HandleStringRecord},
+};
+
+}  // namespace
+
+BOOL HandleRawDataRecord(JobContext* job, const RecordView& record, DWORD* written) {
+  if (record.size() < kRecordHeadBytes) return FALSE;
+  const DWORD length = record.size() - kRecordHeadBytes;
+  const BOOL result = WriteJobData(job, record.Bytes(kRecordHeadBytes, length), length, written);
+  *written += kRecordHeadBytes;
+  return result;
+}
+
+BOOL DispatchEngineRecord(JobContext* job, const RecordView& record, DWORD* written) {
+  job->JobError = 0;
+  *written = 0;
+  DWORD id = 0;
+  record.ReadU32(0, &id);
+  for (const EngineRecord& row : kEngineRecords) {
+    if (row.id == id) return row.handle(job, record, written);
+  }
+  return TRUE;
+}
+
+BOOL WriteJobRecord(JobContext* job, const void* buffer, DWORD count, DWORD* written) {
+  const RecordView record(buffer, count);
+  DWORD id = 0;
+  if (!buffer || !record.ReadU32(0, &id)) return TRUE;
+  // Without a job or a count to report into there is nothing to act for.
+  if (!job || !written) return FALSE;
+  // Driver records are accepted as they come until their handlers are in place.
+  if (id & DRIVER_RECORD_BIT) return TRUE;
+  BOOL result = FALSE;
+  auto dispatch = [&] { result = DispatchEngineRecord(job, record, written); };
+  if (!RunGuarded(dispatch)) return FALSE;
+  return result;
+}
+
+}  // namespace spoolhook

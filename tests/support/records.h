@@ -1,0 +1,66 @@
+// Builds command records byte by byte for tests: little-endian words, texts at fixed offsets.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace spoolhook::testing {
+
+class Record {
+ public:
+  // A record with its id and a zero second word.
+  explicit Record(std::uint32_t id) { U32(id).U32(0); }
+
+  Record& U32(std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(char((value >> shift) & 0xFF));
+    return *this;
+  }
+  Record& I32(std::int32_t value) { return U32(static_cast<std::uint32_t>(value)); }
+  Record& Bytes(const std::string& bytes) {
+    bytes_ += bytes;
+    return *this;
+  }
+  // Zero bytes up to `offset`.
+  Record& PadTo(std::size_t offset) {
+    if (bytes_.size() < offset) bytes_.resize(offset, '\0');
+    return *this;
+  }
+  // An ANSI text with its terminator.
+  Record& Text(const std::string& text) { return Bytes(text).Bytes(std::string(1, '\0')); }
+  // A UTF-16 text with its terminator.
+  Record& WideText(const std::u16string& text) {
+    for (char16_t unit : text) {
+      bytes_.push_back(char(unit & 0xFF));
+      bytes_.push_back(char(unit >> 8));
+    }
+    return Bytes(std::string(2, '\0'));
+  }
+
+  const std::string& bytes() const { return bytes_; }
+  std::uint32_t size() const { return static_cast<std::uint32_t>(bytes_.size()); }
+
+ private:
+  std::string bytes_;
+};
+
+// Settings record (id 1): format tag, subcommand, value, data.
+inline Record SettingsRecord(std::uint32_t subcommand, std::int32_t value,
+                             const std::string& data = {}, std::uint32_t format = 30) {
+  return Record(1).U32(format).U32(subcommand).I32(value).Bytes(data);
+}
+
+// String record (id 5) with an ANSI text at offset 40.
+inline Record StringRecord(std::uint32_t subcommand, const std::string& text,
+                           std::uint32_t index = 0, std::uint32_t format = 1) {
+  return Record(5).U32(format).U32(subcommand).U32(index).PadTo(40).Text(text);
+}
+
+// String record (id 5) subcommand 6 with a UTF-16 text at offset 20.
+inline Record CapturePathRecord(const std::u16string& path) {
+  return Record(5).U32(1).U32(6).U32(0).WideText(path);
+}
+
+// Raw data record (id 0).
+inline Record RawDataRecord(const std::string& data) { return Record(0).Bytes(data); }
+
+}  // namespace spoolhook::testing
