@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/exception_guard.h"
+#include "support/inaccessible_memory.h"
 #include "support/test_machine.h"
 
 namespace spoolhook {
@@ -290,10 +291,11 @@ TEST(SimulatedSpooler, PortFunctionReceivesTheBytesInsteadOfTheCollection) {
 // out of WritePrinter, which must not be holding its lock then.
 TEST(SimulatedSpooler, FaultingBufferLeavesThePortUsable) {
   TestMachine machine;
-  const void* unmapped = reinterpret_cast<const void*>(std::uintptr_t{16});
+  testing::InaccessibleMemory memory;
   auto faulting = [&] {
     DWORD written = 0;
-    machine.spooler().WritePrinter(machine.printer(), unmapped, 64, &written);
+    machine.spooler().WritePrinter(machine.printer(), memory.LastBytesBeforeTheHole(4), 64,
+                                   &written);
   };
   EXPECT_FALSE(RunGuarded(faulting));
   DWORD written = 0;
