@@ -268,6 +268,23 @@ TEST_F(PlayTest, LastOfARepeatedOptionWins) {
   EXPECT_FALSE(fs::exists(dir_ / "port.bin"));
 }
 
+TEST_F(PlayTest, ExampleJobPrintsItsGreeting) {
+  const ToolRun run = RunTool(
+      {"play", "--log", Path("log.jsonl"), SPOOLHOOK_SOURCE_DIR "/examples/hello.stream"}, dir_);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Hello from spoolhook\r\n\f");
+  EXPECT_EQ(
+      Log(),
+      (std::vector<std::string>{
+          R"({"event":"call","n":0,"fn":"DrvSplStartPage","result":true})",
+          R"({"event":"call","n":1,"fn":"DrvSplWritePrinter","id":0,"result":true,"written":14})",
+          R"({"event":"call","n":2,"fn":"DrvSplWritePrinter","id":0,"result":true,"written":24})",
+          R"({"event":"call","n":3,"fn":"DrvSplWritePrinter","id":0,"result":true,"written":9})",
+          R"({"event":"call","n":4,"fn":"DrvSplEndPage","result":true})",
+          R"({"event":"call","n":5,"fn":"DrvSplEndDoc"})",
+      }));
+}
+
 TEST_F(PlayTest, HelpAndVersion) {
   const ToolRun help = RunTool({"play", "--help"}, dir_);
   EXPECT_EQ(help.status, 0);
