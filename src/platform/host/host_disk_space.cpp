@@ -51,6 +51,7 @@ DWORD Clamp32(ULONGLONG value) {
 
 }  // namespace
 
+// Any folder of a drive or share stands for the disk that holds it.
 DWORD HostPlatform::State::MapFolder(const char16_t* name, std::filesystem::path& folder) const {
   MappedPath path;
   if (const DWORD error = Map(name ? std::u16string(name) : u"\\", path)) return error;

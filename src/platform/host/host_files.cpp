@@ -23,9 +23,13 @@ constexpr ShareRule kShareRules[] = {
     {GENERIC_WRITE, FILE_SHARE_WRITE},
 };
 
+constexpr DWORD kDataAccess = GENERIC_READ | GENERIC_WRITE;
+
 // Windows checks both ways: the new opener's access against the share mode of every open
-// handle, and every open handle's access against the new share mode.
+// handle, and every open handle's access against the new share mode. Handles without read or
+// write access (opened to look at attributes) take no part.
 bool CanShare(const HostFile& open, DWORD access, DWORD share) {
+  if (!(open.access & kDataAccess) || !(access & kDataAccess)) return true;
   for (const ShareRule& rule : kShareRules) {
     if ((access & rule.access) && !(open.share & rule.share)) return false;
     if ((open.access & rule.access) && !(share & rule.share)) return false;
@@ -98,7 +102,8 @@ DWORD HostPlatform::State::DeleteFile(std::u16string_view name) {
   if (entry.directory || entry.readOnly) return ERROR_ACCESS_DENIED;
   if (path.windows.trailingSeparator) return ERROR_INVALID_NAME;
   for (const auto& [value, open] : files) {
-    if (IsSameFile(*open, entry) && !(open->share & FILE_SHARE_DELETE)) {
+    if (IsSameFile(*open, entry) && (open->access & kDataAccess) &&
+        !(open->share & FILE_SHARE_DELETE)) {
       return ERROR_SHARING_VIOLATION;
     }
   }
