@@ -37,8 +37,8 @@ class FaultInjectingPlatform : public ForwardingPlatform {
   void* HeapAlloc(HANDLE heap, DWORD flags, std::size_t bytes) override;
   void* HeapReAlloc(HANDLE heap, DWORD flags, void* block, std::size_t bytes) override;
   BOOL HeapFree(HANDLE heap, DWORD flags, void* block) override;
-  HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security,
-                     DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) override;
+  HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security, DWORD disposition,
+                     DWORD flagsAndAttributes, HANDLE templateFile) override;
   HANDLE CreateFileW(const char16_t* name, DWORD access, DWORD share, void* security,
                      DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) override;
   BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void* overlapped) override;
@@ -75,8 +75,8 @@ class FaultInjectingPlatform : public ForwardingPlatform {
   BOOL SetCurrentDirectoryW(const char16_t* path) override;
   int LoadStringW(HINSTANCE module, UINT id, char16_t* buffer, int bufferMax) override;
   BOOL WritePrinter(HANDLE printer, const void* buffer, DWORD count, DWORD* written) override;
-  BOOL GetPrinterDriverW(HANDLE printer, const char16_t* environment, DWORD level,
-                         BYTE* driverInfo, DWORD size, DWORD* needed) override;
+  BOOL GetPrinterDriverW(HANDLE printer, const char16_t* environment, DWORD level, BYTE* driverInfo,
+                         DWORD size, DWORD* needed) override;
   BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD size,
                DWORD* needed) override;
   BOOL GetPrinterW(HANDLE printer, DWORD level, BYTE* printerInfo, DWORD size,

@@ -43,8 +43,8 @@ class SimulatedSpoolerPlatform : public ForwardingPlatform {
   std::string PortBytes() const;
 
   BOOL WritePrinter(HANDLE printer, const void* buffer, DWORD count, DWORD* written) override;
-  BOOL GetPrinterDriverW(HANDLE printer, const char16_t* environment, DWORD level,
-                         BYTE* driverInfo, DWORD size, DWORD* needed) override;
+  BOOL GetPrinterDriverW(HANDLE printer, const char16_t* environment, DWORD level, BYTE* driverInfo,
+                         DWORD size, DWORD* needed) override;
   BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD size,
                DWORD* needed) override;
   BOOL GetPrinterW(HANDLE printer, DWORD level, BYTE* printerInfo, DWORD size,

@@ -72,8 +72,8 @@ class HostPlatform : public Platform {
   void* HeapAlloc(HANDLE heap, DWORD flags, std::size_t bytes) override;
   void* HeapReAlloc(HANDLE heap, DWORD flags, void* block, std::size_t bytes) override;
   BOOL HeapFree(HANDLE heap, DWORD flags, void* block) override;
-  HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security,
-                     DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) override;
+  HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security, DWORD disposition,
+                     DWORD flagsAndAttributes, HANDLE templateFile) override;
   HANDLE CreateFileW(const char16_t* name, DWORD access, DWORD share, void* security,
                      DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) override;
   BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void* overlapped) override;
@@ -116,8 +116,8 @@ class HostPlatform : public Platform {
   // The host has no spooler of its own: these fail with ERROR_INVALID_HANDLE. The simulated
   // spooler (SimulatedSpoolerPlatform) stands in front of this platform for them.
   BOOL WritePrinter(HANDLE printer, const void* buffer, DWORD count, DWORD* written) override;
-  BOOL GetPrinterDriverW(HANDLE printer, const char16_t* environment, DWORD level,
-                         BYTE* driverInfo, DWORD size, DWORD* needed) override;
+  BOOL GetPrinterDriverW(HANDLE printer, const char16_t* environment, DWORD level, BYTE* driverInfo,
+                         DWORD size, DWORD* needed) override;
   BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD size,
                DWORD* needed) override;
   BOOL GetPrinterW(HANDLE printer, DWORD level, BYTE* printerInfo, DWORD size,
