@@ -7,3 +7,6 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # Resolves each undecorated name of the .def to its stdcall symbol (name@bytes).
   target_link_options(spoolhook_dll PRIVATE -Wl,--enable-stdcall-fixup)
 endif()
+if(SPOOLHOOK_WERROR)
+  target_link_options(spoolhook_dll PRIVATE -Wl,--fatal-warnings)
+endif()

@@ -1,8 +1,6 @@
 #include "win32/built_library.h"
 
-#include <string>
-
-#include "platform/platform.h"
+#include "platform/win32/win32_api.h"
 
 extern "C" __declspec(dllimport) spoolhook::DWORD WINAPI
     GetModuleFileNameW(spoolhook::HMODULE module, char16_t* name, spoolhook::DWORD size);
@@ -10,7 +8,14 @@ extern "C" __declspec(dllimport) spoolhook::DWORD WINAPI
 namespace spoolhook::testing {
 namespace {
 
-std::u16string LibraryPath() {
+template <class Function>
+void Find(HMODULE module, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(win32::GetProcAddress(module, name));
+}
+
+}  // namespace
+
+std::u16string BuiltLibrary::PathInBuildTree() {
   char16_t program[1024] = {};
   GetModuleFileNameW(nullptr, program, 1024);
   std::u16string path = program;
@@ -18,27 +23,26 @@ std::u16string LibraryPath() {
   return path + u"..\\src\\spoolhook.dll";
 }
 
-template <class Function>
-void Find(HMODULE module, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(BuiltInPlatform().GetProcAddress(module, name));
-}
-
-}  // namespace
-
-BuiltLibrary::BuiltLibrary() : module_(BuiltInPlatform().LoadLibraryW(LibraryPath().c_str())) {
+BuiltLibrary::BuiltLibrary(const std::u16string& path)
+    : module_(win32::LoadLibraryW(path.c_str())) {
   if (!module_) return;
   Find(module_, "DrvSplStartDoc", exports_.startDoc);
   Find(module_, "DrvSplWritePrinter", exports_.writePrinter);
   Find(module_, "DrvSplEndDoc", exports_.endDoc);
   Find(module_, "DrvSplClose", exports_.close);
+  Find(module_, "DrvSplStartPage", exports_.startPage);
+  Find(module_, "DrvSplEndPage", exports_.endPage);
+  Find(module_, "DrvSplAbort", exports_.abort);
 }
 
 BuiltLibrary::~BuiltLibrary() {
-  if (module_) BuiltInPlatform().FreeLibrary(module_);
+  if (module_) win32::FreeLibrary(module_);
 }
 
 bool BuiltLibrary::loaded() const {
-  return module_ && exports_.startDoc && exports_.writePrinter && exports_.endDoc && exports_.close;
+  const LibraryExports& e = exports_;
+  return module_ && e.startDoc && e.writePrinter && e.endDoc && e.close && e.startPage &&
+         e.endPage && e.abort;
 }
 
 }  // namespace spoolhook::testing

@@ -1,6 +1,8 @@
-// The built spoolhook.dll, loaded with LoadLibraryW as the spooler loads it (from the build
-// tree: src/spoolhook.dll next to the tests folder), with its exports looked up by name.
+// A built spoolhook.dll, loaded with LoadLibraryW as the spooler loads it, with its exports
+// looked up by their undecorated names.
 #pragma once
+
+#include <string>
 
 #include "engine/exports.h"
 #include "platform/win_types.h"
@@ -12,16 +14,23 @@ struct LibraryExports {
   decltype(&::DrvSplWritePrinter) writePrinter = nullptr;
   decltype(&::DrvSplEndDoc) endDoc = nullptr;
   decltype(&::DrvSplClose) close = nullptr;
+  decltype(&::DrvSplStartPage) startPage = nullptr;
+  decltype(&::DrvSplEndPage) endPage = nullptr;
+  decltype(&::DrvSplAbort) abort = nullptr;
 };
 
 class BuiltLibrary {
  public:
-  BuiltLibrary();
+  // The library of the build tree that the running program belongs to: src/spoolhook.dll
+  // beside the program's folder.
+  static std::u16string PathInBuildTree();
+
+  explicit BuiltLibrary(const std::u16string& path = PathInBuildTree());
   ~BuiltLibrary();
   BuiltLibrary(const BuiltLibrary&) = delete;
   BuiltLibrary& operator=(const BuiltLibrary&) = delete;
 
-  // Loaded, with every export of LibraryExports found.
+  // Loaded, with every export found.
   bool loaded() const;
   HMODULE module() const { return module_; }
   const LibraryExports& exports() const { return exports_; }

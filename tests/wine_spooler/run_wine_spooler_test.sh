@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Plays every stream of streams.sh through the built library twice: inside Wine's spooler
+# (wine_spooler_job) and on the host (`spoolhook play`). The printer output of both must be
+# the bytes of the stream's raw data records, and the two call logs must be the same.
+#
+#   run_wine_spooler_test.sh WINE_SPOOLER_JOB SPOOLHOOK_DLL HOST_PLAYER WORK_DIR
+#
+# Wine runs in the prefix that WINEPREFIX names.
+set -euo pipefail
+
+job_program=$1 library=$2 player=$3 work=$4
+export WINEDEBUG=${WINEDEBUG:--all}
+
+u32() {
+  local hex
+  hex=$(printf '%08x' "$1")
+  printf "\\x${hex:6:2}\\x${hex:4:2}\\x${hex:2:2}\\x${hex:0:2}"
+}
+
+# A data frame with the bytes of $1 (backslash escapes as printf's %b reads them).
+data_frame() {
+  printf '%b' "$1" >"$work/payload"
+  { u32 "$(wc -c <"$work/payload")"; cat "$work/payload"; } >>"$stream"
+}
+
+# A data frame holding a raw data record (id 0) with the bytes of $1 as its payload.
+raw_record() {
+  printf '%b' "$1" >"$work/payload"
+  { u32 $(($(wc -c <"$work/payload") + 8)); u32 0; u32 0; cat "$work/payload"; } >>"$stream"
+  cat "$work/payload" >>"$expected"
+}
+
+control() { { u32 0xFFFFFFFF; u32 "$1"; } >>"$stream"; }
+
+every_byte_value() {
+  local value
+  for value in $(seq 0 255); do printf '\\x%02x' "$value"; done
+}
+
+source "$(dirname "$0")/streams.sh"
+
+rm -rf "$work"
+mkdir -p "$work"
+failures=0
+for name in $(declare -F | awk '{print $3}' | grep '^stream_'); do
+  stream=$work/${name#stream_}.stream
+  expected=$work/${name#stream_}.expected
+  : >"$stream"
+  : >"$expected"
+  "$name"
+  base=${stream%.stream}
+  "$player" play --port "$base.host.port" --log "$base.host.log" "$stream"
+  wine "$job_program" "$(winepath -w "$library")" "$(winepath -w "$stream")" \
+    "$(winepath -w "$base.wine.port")" "$(winepath -w "$base.wine.log")"
+  for check in "$base.host.port $expected" "$base.wine.port $expected" \
+    "$base.wine.log $base.host.log"; do
+    # shellcheck disable=SC2086
+    if ! cmp $check; then
+      echo "${name#stream_}: $check differ" >&2
+      failures=$((failures + 1))
+    fi
+  done
+  echo "${name#stream_}: $(wc -c <"$expected") port bytes, $(wc -l <"$base.host.log") calls"
+done
+exit $((failures > 0))
