@@ -2,6 +2,7 @@
 # Builds everything and runs every test, warnings counting as errors:
 #   - the format check of the sources (.clang-format);
 #   - the host build (build/host) and its unit and player tests;
+#   - a short run of the record fuzzer under the sanitizers (build/fuzz);
 #   - the 32-bit and 64-bit Windows builds (build/win32, build/win64) with MinGW-w64, and in
 #     each: the unit tests under Wine, the check of the DLL's export and import tables, and
 #     jobs played through Wine's own print spooler and compared with the host's player.
@@ -26,6 +27,7 @@ case "${1:-}" in
 esac
 
 host_packages=(g++ cmake ninja-build googletest clang-format)
+fuzz_packages=(clang libclang-rt-14-dev)
 windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 wine wine64
   wine32:i386)
 
@@ -87,6 +89,10 @@ find src tests tools -name '*.cpp' -o -name '*.h' | sort | xargs clang-format --
 
 build_and_test build/host "$jobs"
 $host_only && exit 0
+
+install_missing "${fuzz_packages[@]}"
+step "fuzz the record dispatch"
+scripts/fuzz.sh 30
 
 install_missing "${windows_packages[@]}"
 
