@@ -21,3 +21,19 @@ SPOOLHOOK_EXPORT spoolhook::BOOL WINAPI DrvSplStartPage(spoolhook::HANDLE job);
 SPOOLHOOK_EXPORT spoolhook::BOOL WINAPI DrvSplEndPage(spoolhook::HANDLE job);
 SPOOLHOOK_EXPORT void WINAPI DrvSplAbort(spoolhook::HANDLE job);
 }
+
+namespace spoolhook {
+
+// The entry points as pointers: those of the library linked into a program, or of one loaded
+// at run time.
+struct EntryPoints {
+  decltype(&::DrvSplStartDoc) startDoc = nullptr;
+  decltype(&::DrvSplWritePrinter) writePrinter = nullptr;
+  decltype(&::DrvSplEndDoc) endDoc = nullptr;
+  decltype(&::DrvSplClose) close = nullptr;
+  decltype(&::DrvSplStartPage) startPage = nullptr;
+  decltype(&::DrvSplEndPage) endPage = nullptr;
+  decltype(&::DrvSplAbort) abort = nullptr;
+};
+
+}  // namespace spoolhook

@@ -40,7 +40,7 @@ BuiltLibrary::~BuiltLibrary() {
 }
 
 bool BuiltLibrary::loaded() const {
-  const LibraryExports& e = exports_;
+  const EntryPoints& e = exports_;
   return module_ && e.startDoc && e.writePrinter && e.endDoc && e.close && e.startPage &&
          e.endPage && e.abort;
 }

@@ -9,16 +9,6 @@
 
 namespace spoolhook::testing {
 
-struct LibraryExports {
-  decltype(&::DrvSplStartDoc) startDoc = nullptr;
-  decltype(&::DrvSplWritePrinter) writePrinter = nullptr;
-  decltype(&::DrvSplEndDoc) endDoc = nullptr;
-  decltype(&::DrvSplClose) close = nullptr;
-  decltype(&::DrvSplStartPage) startPage = nullptr;
-  decltype(&::DrvSplEndPage) endPage = nullptr;
-  decltype(&::DrvSplAbort) abort = nullptr;
-};
-
 class BuiltLibrary {
  public:
   // The library of the build tree that the running program belongs to: src/spoolhook.dll
@@ -33,11 +23,11 @@ class BuiltLibrary {
   // Loaded, with every export found.
   bool loaded() const;
   HMODULE module() const { return module_; }
-  const LibraryExports& exports() const { return exports_; }
+  const EntryPoints& exports() const { return exports_; }
 
  private:
   HMODULE module_ = nullptr;
-  LibraryExports exports_;
+  EntryPoints exports_;
 };
 
 }  // namespace spoolhook::testing

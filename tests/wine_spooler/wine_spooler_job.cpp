@@ -9,11 +9,11 @@
 // format of `spoolhook play --log`. Exit status 0 when the job ran
 // to its end, 1 when the printer or the library could not be set up, 2 for a malformed
 // stream, 3 when DrvSplStartDoc returned no job.
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "frame_player.h"
 #include "platform/win32/win32_api.h"
 #include "play_log.h"
 #include "record_stream.h"
@@ -21,8 +21,6 @@
 
 namespace spoolhook {
 namespace {
-
-using testing::LibraryExports;
 
 // The spooler calls, declared from their documented signatures.
 struct DRIVER_INFO_3W {
@@ -111,63 +109,6 @@ bool AddTestPrinter() {
   return printer != nullptr;
 }
 
-// One frame's call, logged as `spoolhook play` logs it: the record id of a buffer of 4 bytes
-// or more, the count written unless the call left it untouched, the result where the
-// function returns one.
-play::CallEvent PlayFrame(const LibraryExports& library, HANDLE job, std::size_t n,
-                          const play::Frame& frame, bool& documentEnded) {
-  constexpr DWORD kUntouched = 0xFFFFFFFFu;
-  play::CallEvent event;
-  event.n = n;
-  if (!frame.control || frame.code == play::ControlCode::kWriteNothing) {
-    event.fn = "DrvSplWritePrinter";
-    event.writePrinter = true;
-    const DWORD count = static_cast<DWORD>(frame.data.size());
-    if (count >= 4) event.id = play::LittleEndianWord(frame.data, 0);
-    // A buffer of the library's own, one byte long for an empty frame.
-    std::vector<char> buffer(frame.data.begin(), frame.data.end());
-    buffer.resize(std::max<std::size_t>(count, 1));
-    DWORD written = kUntouched;
-    event.result =
-        library.writePrinter(job, frame.control ? nullptr : buffer.data(), count, &written);
-    if (written != kUntouched) event.written = written;
-    return event;
-  }
-  switch (frame.code) {
-    case play::ControlCode::kStartPage:
-      event.fn = "DrvSplStartPage";
-      event.result = library.startPage(job) != FALSE;
-      break;
-    case play::ControlCode::kEndPage:
-      event.fn = "DrvSplEndPage";
-      event.result = library.endPage(job) != FALSE;
-      break;
-    case play::ControlCode::kAbort:
-      event.fn = "DrvSplAbort";
-      library.abort(job);
-      documentEnded = true;
-      break;
-    default:
-      event.fn = "DrvSplEndDoc";
-      library.endDoc(job);
-      documentEnded = true;
-      break;
-  }
-  return event;
-}
-
-// The job's calls in the order of the stream, then DrvSplEndDoc unless a frame ended the
-// document already, then DrvSplClose: as `spoolhook play` makes them.
-void PlayJob(const LibraryExports& library, HANDLE job, const std::vector<play::Frame>& frames,
-             play::PlayLog& log) {
-  bool documentEnded = false;
-  for (std::size_t n = 0; n < frames.size(); ++n) {
-    log.Call(PlayFrame(library, job, n, frames[n], documentEnded));
-  }
-  if (!documentEnded) library.endDoc(job);
-  library.close(job);
-}
-
 int Run(const char* libraryPath, const char* streamPath, const char* outputPath,
         const char* logPath) {
   std::string stream;
@@ -199,7 +140,7 @@ int Run(const char* libraryPath, const char* streamPath, const char* outputPath,
     } else if (!job) {
       status = Fail(3, "DrvSplStartDoc returned no job");
     } else {
-      PlayJob(library.exports(), job, frames, log);
+      play::PlayFrames(library.exports(), job, frames, log);
     }
   }
   if (!EndDocPrinter(printer) && status == 0) status = Fail(1, "cannot end the document");

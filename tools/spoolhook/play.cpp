@@ -2,7 +2,6 @@
 
 #include <stdlib.h>  // mkdtemp
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +10,7 @@
 #include <system_error>
 
 #include "engine/exports.h"
+#include "frame_player.h"
 #include "platform/fault_injecting_platform.h"
 #include "platform/host/code_page_1252.h"
 #include "platform/host/host_paths.h"
@@ -24,8 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The count written that the player presets: still this after the call, it was untouched.
-constexpr DWORD kUntouched = 0xFFFFFFFFu;
+const EntryPoints kLinkedLibrary = {&DrvSplStartDoc, &DrvSplWritePrinter, &DrvSplEndDoc,
+                                    &DrvSplClose,    &DrvSplStartPage,    &DrvSplEndPage,
+                                    &DrvSplAbort};
 constexpr std::u16string_view kLprPortsKey =
     u"System\\CurrentControlSet\\control\\Print\\Monitors\\LPR Port\\Ports\\";
 
@@ -149,77 +150,13 @@ class InstalledPlatform {
   Platform* previous_;
 };
 
-// The calls of the control frames other than the write without buffer.
-struct ControlCall {
-  ControlCode code;
-  std::string_view fn;
-  std::optional<bool> (*call)(HANDLE job);  // the result, for the functions that return one
-  bool endsDocument;                        // the closing DrvSplEndDoc is not called then
-};
-
-const ControlCall kControlCalls[] = {
-    {ControlCode::kStartPage, "DrvSplStartPage",
-     [](HANDLE job) -> std::optional<bool> { return DrvSplStartPage(job) != FALSE; }, false},
-    {ControlCode::kEndPage, "DrvSplEndPage",
-     [](HANDLE job) -> std::optional<bool> { return DrvSplEndPage(job) != FALSE; }, false},
-    {ControlCode::kAbort, "DrvSplAbort",
-     [](HANDLE job) -> std::optional<bool> {
-       DrvSplAbort(job);
-       return std::nullopt;
-     },
-     true},
-    {ControlCode::kEndDoc, "DrvSplEndDoc",
-     [](HANDLE job) -> std::optional<bool> {
-       DrvSplEndDoc(job);
-       return std::nullopt;
-     },
-     true},
-};
-
-// One DrvSplWritePrinter call with the frame's bytes, or with no buffer for none.
-CallEvent WriteRecord(HANDLE job, std::size_t n, std::optional<std::string_view> data) {
-  CallEvent event;
-  event.n = n;
-  event.fn = "DrvSplWritePrinter";
-  event.writePrinter = true;
-  const DWORD count = data ? static_cast<DWORD>(data->size()) : 0;
-  if (count >= 4) event.id = LittleEndianWord(*data, 0);
-  // The library gets a buffer of its own, of exactly the frame's size (one byte for an empty
-  // frame, so that its buffer is still there).
-  std::vector<char> buffer(data ? std::max<std::size_t>(count, 1) : 0);
-  if (data) std::copy(data->begin(), data->end(), buffer.begin());
-  DWORD written = kUntouched;
-  event.result = DrvSplWritePrinter(job, data ? buffer.data() : nullptr, count, &written) != FALSE;
-  if (written != kUntouched) event.written = written;
-  return event;
-}
-
-CallEvent PlayFrame(HANDLE job, std::size_t n, const Frame& frame, bool& documentEnded) {
-  if (!frame.control) return WriteRecord(job, n, frame.data);
-  if (frame.code == ControlCode::kWriteNothing) return WriteRecord(job, n, std::nullopt);
-  const ControlCall& control =
-      *std::find_if(std::begin(kControlCalls), std::end(kControlCalls),
-                    [&frame](const ControlCall& entry) { return entry.code == frame.code; });
-  documentEnded = documentEnded || control.endsDocument;
-  CallEvent event;
-  event.n = n;
-  event.fn = control.fn;
-  event.result = control.call(job);
-  return event;
-}
-
-// The job as the spooler plays it: start, every frame in order, end unless a frame ended or
-// aborted the document, close.
+// The job as the spooler plays it: start, the frames, end and close.
 int PlayJob(Platform& platform, HANDLE printer, DWORD jobId, const std::vector<Frame>& frames,
             PlayLog& log) {
   InstalledPlatform installed(platform);
   HANDLE job = DrvSplStartDoc(printer, jobId);
   if (!job) return Stop(kExitNoJob, "DrvSplStartDoc returned no job");
-  bool documentEnded = false;
-  for (std::size_t n = 0; n < frames.size(); ++n)
-    log.Call(PlayFrame(job, n, frames[n], documentEnded));
-  if (!documentEnded) DrvSplEndDoc(job);
-  DrvSplClose(job);
+  PlayFrames(kLinkedLibrary, job, frames, log);
   return kExitDone;
 }
 
