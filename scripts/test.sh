@@ -26,7 +26,7 @@ case "${1:-}" in
     ;;
 esac
 
-host_packages=(g++ cmake ninja-build googletest clang-format)
+host_packages=(g++ cmake ninja-build googletest libbenchmark-dev clang-format)
 fuzz_packages=(clang libclang-rt-14-dev)
 windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 wine wine64
   wine32:i386)
