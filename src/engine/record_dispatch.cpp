@@ -19,6 +19,25 @@ constexpr EngineRecord kEngineRecords[] = {
     {5, HandleStringRecord},
 };
 
+// Driver records by id range, inclusive. Ids with the driver bit and no row are accepted with
+// the count written left as the spooler passed it.
+struct DriverRecord {
+  DWORD first;
+  DWORD last;
+  BOOL (*handle)(JobContext* job, const RecordView& record, DWORD* written);
+};
+
+constexpr DriverRecord kDriverRecords[] = {
+    {0, 0, nullptr},  // placeholder until the first driver handler lands
+};
+
+BOOL DispatchDriverRecord(JobContext* job, const RecordView& record, DWORD id, DWORD* written) {
+  for (const DriverRecord& row : kDriverRecords) {
+    if (row.handle && id >= row.first && id <= row.last) return row.handle(job, record, written);
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 BOOL HandleRawDataRecord(JobContext* job, const RecordView& record, DWORD* written) {
@@ -46,8 +65,8 @@ BOOL WriteJobRecord(JobContext* job, const void* buffer, DWORD count, DWORD* wri
   if (!buffer || !record.ReadU32(0, &id)) return TRUE;
   // Without a job or a count to report into there is nothing to act for.
   if (!job || !written) return FALSE;
-  // Driver records are accepted as they come until their handlers are in place.
-  if (id & DRIVER_RECORD_BIT) return TRUE;
+  // Driver records go straight to their handlers: no guard, no clearing of the job's error.
+  if (id & DRIVER_RECORD_BIT) return DispatchDriverRecord(job, record, id, written);
   BOOL result = FALSE;
   auto dispatch = [&] { result = DispatchEngineRecord(job, record, written); };
   if (!RunGuarded(dispatch)) return FALSE;
