@@ -3,12 +3,13 @@
 # (wine_spooler_job) and on the host (`spoolhook play`). The printer output of both must be
 # the bytes of the stream's raw data records, and the two call logs must be the same.
 #
-#   run_wine_spooler_test.sh WINE_SPOOLER_JOB SPOOLHOOK_DLL HOST_PLAYER WORK_DIR
+#   run_wine_spooler_test.sh WINE WINE_SPOOLER_JOB SPOOLHOOK_DLL HOST_PLAYER WORK_DIR
 #
-# Wine runs in the prefix that WINEPREFIX names.
+# WINE is the Wine program for the job program's width; it runs in the prefix that
+# WINEPREFIX names.
 set -euo pipefail
 
-job_program=$1 library=$2 player=$3 work=$4
+wine=$1 job_program=$2 library=$3 player=$4 work=$5
 export WINEDEBUG=${WINEDEBUG:--all}
 
 u32() {
@@ -30,6 +31,8 @@ raw_record() {
   cat "$work/payload" >>"$expected"
 }
 
+windows_path() { "$wine" winepath.exe -w "$1"; }
+
 control() { { u32 0xFFFFFFFF; u32 "$1"; } >>"$stream"; }
 
 every_byte_value() {
@@ -50,8 +53,8 @@ for name in $(declare -F | awk '{print $3}' | grep '^stream_'); do
   "$name"
   base=${stream%.stream}
   "$player" play --port "$base.host.port" --log "$base.host.log" "$stream"
-  wine "$job_program" "$(winepath -w "$library")" "$(winepath -w "$stream")" \
-    "$(winepath -w "$base.wine.port")" "$(winepath -w "$base.wine.log")"
+  "$wine" "$job_program" "$(windows_path "$library")" "$(windows_path "$stream")" \
+    "$(windows_path "$base.wine.port")" "$(windows_path "$base.wine.log")"
   agreed=true
   for check in "$base.host.port $expected" "$base.wine.port $expected" \
     "$base.wine.log $base.host.log"; do
