@@ -2,6 +2,7 @@
 
 #include "engine/engine_records.h"
 #include "engine/output_sink.h"
+#include "jobinfo/job_settings_record.h"
 #include "platform/exception_guard.h"
 
 namespace spoolhook {
@@ -28,7 +29,13 @@ struct DriverRecord {
 };
 
 constexpr DriverRecord kDriverRecords[] = {
-    {0, 0, nullptr},  // placeholder until the first driver handler lands
+    {0x1000, 0x1000, HandleJobSettingsRecord},
+    // Driver ids that no subsystem owns: accepted and ignored by the settings handler.
+    {0x1002, 0x100F, HandleJobSettingsRecord},
+    {0x1016, 0x102F, HandleJobSettingsRecord},
+    {0x1034, 0x104F, HandleJobSettingsRecord},
+    {0x1051, 0x106F, HandleJobSettingsRecord},
+    {0x1076, 0xFFFFFFFF, HandleJobSettingsRecord},
 };
 
 BOOL DispatchDriverRecord(JobContext* job, const RecordView& record, DWORD id, DWORD* written) {
