@@ -19,6 +19,6 @@ else()
     set(wine_default wine)
   endif()
 endif()
-set(SPOOLHOOK_WINE "${wine_default}" CACHE FILEPATH
+set(SPOOLHOOK_WINE "${wine_default}" CACHE STRING
     "Wine program that runs this build's ${wine_width}-bit test programs")
 set(CMAKE_CROSSCOMPILING_EMULATOR "${SPOOLHOOK_WINE}")

@@ -112,7 +112,7 @@ install_missing "${windows_packages[@]}"
 # it is installed, so the 64-bit runs use the 64-bit loader directly; WINELOADER lets Wine
 # start the processes of either width (it swaps the 64 suffix) from there.
 wine64=${SPOOLHOOK_WINE64:-$(dpkg -L wine64 | grep -m1 '/wine64$')}
-wine32=${SPOOLHOOK_WINE32:-wine}
+wine32=${SPOOLHOOK_WINE32:-$(command -v wine)}
 export WINELOADER=$wine64
 
 no32_reason=""
