@@ -3,6 +3,7 @@
 #include "engine/engine_records.h"
 #include "engine/output_sink.h"
 #include "platform/exception_guard.h"
+#include "spool/spool_record.h"
 
 namespace spoolhook {
 namespace {
@@ -16,6 +17,7 @@ struct EngineRecord {
 constexpr EngineRecord kEngineRecords[] = {
     {0, HandleRawDataRecord},
     {1, HandleSettingsRecord},
+    {2, HandleSpoolRecord},
     {5, HandleStringRecord},
 };
 
