@@ -75,7 +75,7 @@ void SpoolTest::Set(std::int32_t parameterCase, std::initializer_list<std::uint3
   EXPECT_TRUE(Write(SpoolRecord(kSetParameters, parameterCase, slots)).result);
 }
 
-void SpoolTest::SpoolPages(int pages, std::initializer_list<int> noLead) {
+void SpoolTest::SpoolPages(int pages, const std::vector<int>& noLead) {
   Sub(kCreateSpool);
   Sub(kMarkHeader);
   Data("H ");

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/exports.h"
 #include "engine/job_context.h"
@@ -67,7 +68,7 @@ class SpoolTest : public ::testing::Test {
 
   // Spools a job of `pages` pages: 100, the header "H ", per page k a lead "Lk " (unless the
   // page is in `noLead`) and a body "Bk ", the trailer "T ", then 101.
-  void SpoolPages(int pages, std::initializer_list<int> noLead = {});
+  void SpoolPages(int pages, const std::vector<int>& noLead = {});
 
   std::string Port() { return machine_.PortBytes(); }
 
