@@ -196,8 +196,6 @@ TEST_F(ReplayTest, SingleEntriesNeedAnOpenReader) {
 }
 
 TEST_F(ReplayTest, PagesOutsideTheJobFail) {
-  SpoolPages(3);
-  Sub(kOpenReplay);
   for (std::int32_t page : {0, -1, 4}) {
     for (std::uint32_t subcommand : {kReplayLead, kReplayBody}) {
       CloseJob();
