@@ -4,6 +4,7 @@
 #include "engine/output_sink.h"
 #include "jobinfo/job_settings_record.h"
 #include "platform/exception_guard.h"
+#include "spool/spool_record.h"
 
 namespace spoolhook {
 namespace {
@@ -17,6 +18,7 @@ struct EngineRecord {
 constexpr EngineRecord kEngineRecords[] = {
     {0, HandleRawDataRecord},
     {1, HandleSettingsRecord},
+    {2, HandleSpoolRecord},
     {5, HandleStringRecord},
 };
 

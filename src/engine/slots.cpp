@@ -11,6 +11,11 @@ void* HeapBlockAlloc(std::size_t bytes) {
   return os.HeapAlloc(os.GetProcessHeap(), HEAP_ZERO_MEMORY, bytes);
 }
 
+void* HeapBlockReAlloc(void* block, std::size_t bytes) {
+  Platform& os = Os();
+  return os.HeapReAlloc(os.GetProcessHeap(), HEAP_ZERO_MEMORY, block, bytes);
+}
+
 void HeapBlockFree(void* block) {
   Platform& os = Os();
   os.HeapFree(os.GetProcessHeap(), 0, block);

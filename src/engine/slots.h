@@ -8,6 +8,7 @@
 namespace spoolhook {
 
 void* HeapBlockAlloc(std::size_t bytes);
+void* HeapBlockReAlloc(void* block, std::size_t bytes);
 void HeapBlockFree(void* block);
 
 // Frees the slot's block and allocates `bytes` zero-filled bytes into it; the new block or
@@ -31,6 +32,16 @@ T* MemAlloc(T** slot, std::size_t bytes) {
   MemFree(slot);
   *slot = static_cast<T*>(HeapBlockAlloc(bytes));
   return *slot;
+}
+
+// Resizes the slot's block to `bytes`, zero-filling the bytes it gains; the block may move.
+// The resized block, or none (no slot, no block, or no memory: the slot keeps its block).
+template <class T>
+T* MemReAlloc(T** slot, std::size_t bytes) {
+  if (!slot || !*slot) return nullptr;
+  T* resized = static_cast<T*>(HeapBlockReAlloc(*slot, bytes));
+  if (resized) *slot = resized;
+  return resized;
 }
 
 // Replaces the slot's text with a copy of `text`; an empty text leaves the slot empty. The

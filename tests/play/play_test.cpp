@@ -330,5 +330,99 @@ TEST_F(PlayTest, BadUsageExitsWith2AndCallsNothing) {
   EXPECT_EQ(RunTool({"replay"}, dir_).status, 2);
 }
 
+// Spool records (id 2): subcommand, parameter, value slots.
+std::string Spool(std::uint32_t subcommand, std::int32_t parameter = 0,
+                  std::initializer_list<std::uint32_t> slots = {}) {
+  return Data(SpoolRecord(subcommand, parameter, slots));
+}
+
+// A two-page job with a header and a trailer, spooled and closed for writing.
+std::string SpooledJob() {
+  return Spool(100) + Spool(105) + Data(RawDataRecord("H")) + Spool(107) +
+         Data(RawDataRecord("L1")) + Spool(108) + Data(RawDataRecord("B1")) + Spool(107) +
+         Data(RawDataRecord("L2")) + Spool(108) + Data(RawDataRecord("B2")) + Spool(106) +
+         Data(RawDataRecord("T")) + Spool(101);
+}
+
+// The spool files in the root of drive C of the simulated machine, with their contents.
+std::vector<std::string> SpoolFilesIn(const fs::path& drive) {
+  std::vector<std::string> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(drive)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.is_regular_file() && name.rfind("SPL", 0) == 0) {
+      files.push_back(name.substr(name.size() - 4) + ":" + ReadBytes(entry.path()));
+    }
+  }
+  return files;
+}
+
+struct ReplayRun {
+  const char* what;
+  std::string parameters;
+  std::string port;
+};
+
+TEST_F(PlayTest, ASpooledJobIsReplayedToThePort) {
+  const ReplayRun cases[] = {
+      {"once", "", "HL1B1L2B2T"},
+      {"two collated copies", Spool(103, 0, {0, 0, 2, 0}) + Spool(103, 2, {1, 0}),
+       "HL1B1L2B2THL1B1L2B2T"},
+      {"reverse order", Spool(103, 2, {0, 1}), "HB2L2B1T"},
+  };
+  for (const ReplayRun& entry : cases) {
+    SCOPED_TRACE(entry.what);
+    const ToolRun run =
+        Play(SpooledJob() + entry.parameters + Spool(104) + Spool(102), {"--root", Root()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Port(), entry.port);
+    const std::vector<std::string> log = Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2],
+              R"({"event":"call","n":)" + std::to_string(log.size() - 2) +
+                  R"(,"fn":"DrvSplWritePrinter","id":2,"result":true,"written":16})");
+    EXPECT_EQ(SpoolFilesIn(dir_ / "root" / "C"), std::vector<std::string>{});
+  }
+}
+
+// The spool file lies in the root of the temporary drive while the job spools: a failing
+// DeleteFileA leaves it there to be seen. Subcommand 102 and DrvSplClose delete it.
+TEST_F(PlayTest, TheSpoolFileLiesInTheRootOfTheTempDriveUntilDeleted) {
+  const fs::path drive = dir_ / "root" / "C";
+  ToolRun run = Play(SpooledJob(), {"--root", Root(), "--fail", "DeleteFileA"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(SpoolFilesIn(drive), std::vector<std::string>{".TMP:HL1B1L2B2T"});
+  EXPECT_TRUE(fs::is_empty(drive / "TEMP"));
+  fs::remove_all(dir_ / "root");
+
+  run = Play(SpooledJob(), {"--root", Root()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(SpoolFilesIn(drive), std::vector<std::string>{});
+  fs::remove_all(dir_ / "root");
+
+  // 102 deletes the first spool (the first DeleteFileA); only DrvSplClose's deletion of the
+  // second one fails.
+  run = Play(SpooledJob() + Spool(102) + Spool(100) + Data(RawDataRecord("second")) + Spool(101),
+             {"--root", Root(), "--fail", "DeleteFileA@2"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(SpoolFilesIn(drive), std::vector<std::string>{".TMP:second"});
+  EXPECT_EQ(Port(), "");
+}
+
+TEST_F(PlayTest, AFullTemporaryDriveCancelsTheSpooledJob) {
+  const ToolRun run = Play(Spool(100) + Data(RawDataRecord("never")) + Spool(104),
+                           {"--root", Root(), "--disk-free", "0"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Port(), "");
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(
+      log[0],
+      R"({"event":"call","n":0,"fn":"DrvSplWritePrinter","id":2,"result":false,"written":0})");
+  EXPECT_EQ(
+      log[1],
+      R"({"event":"call","n":1,"fn":"DrvSplWritePrinter","id":0,"result":true,"written":13})");
+  EXPECT_EQ(SpoolFilesIn(dir_ / "root" / "C"), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace spoolhook::testing

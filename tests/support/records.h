@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace spoolhook::testing {
@@ -58,6 +59,15 @@ inline Record StringRecord(std::uint32_t subcommand, const std::string& text,
 // String record (id 5) subcommand 6 with a UTF-16 text at offset 20.
 inline Record CapturePathRecord(const std::u16string& path) {
   return Record(5).U32(1).U32(6).U32(0).WideText(path);
+}
+
+// Spool record (id 2): subcommand, parameter (a case or a page), then the value slots.
+inline Record SpoolRecord(std::uint32_t subcommand, std::int32_t parameter = 0,
+                          std::initializer_list<std::uint32_t> slots = {}) {
+  Record record(2);
+  record.U32(subcommand).I32(parameter);
+  for (std::uint32_t slot : slots) record.U32(slot);
+  return record;
 }
 
 // Raw data record (id 0).
