@@ -1,5 +1,6 @@
 #include "engine/record_dispatch.h"
 
+#include "accounting/accounting_records.h"
 #include "engine/engine_records.h"
 #include "engine/output_sink.h"
 #include "platform/exception_guard.h"
@@ -29,6 +30,7 @@ struct DriverRecord {
 
 constexpr DriverRecord kDriverRecords[] = {
     {0, 0, nullptr},  // placeholder until the first driver handler lands
+    {0x1070, 0x1075, HandleAccountingRecord},
 };
 
 BOOL DispatchDriverRecord(JobContext* job, const RecordView& record, DWORD id, DWORD* written) {
