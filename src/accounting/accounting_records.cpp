@@ -96,8 +96,9 @@ Outcome AddEntry(JobContext* job, const RecordView& record, const EntryLayout& l
   const DWORD recordCount = RecordWord(record, kEntryCountWord);
   DWORD count = recordCount;
   if (layout.runningCount) {
-    for (DWORD i = 0; i < held; ++i)
+    for (DWORD i = 0; i < held; ++i) {
       count -= BlockWord(entries + kEntryBytes * i, kEntryCountOffset);
+    }
   }
   FillEntry(entries + kEntryBytes * held, record, layout, count);
   if (RecordWord(record, layout.flagWord)) driver->AccountingFlags |= 1;
