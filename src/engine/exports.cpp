@@ -1,5 +1,6 @@
 #include "engine/exports.h"
 
+#include "accounting/accounting_plugin.h"
 #include "engine/job_context.h"
 #include "engine/module_state.h"
 #include "engine/record_dispatch.h"
@@ -44,7 +45,10 @@ void WINAPI DrvSplEndDoc(HANDLE job) {
 }
 
 void WINAPI DrvSplClose(HANDLE job) {
-  if (job) ReleaseJobContext(Job(job));
+  if (!job) return;
+  // The engine cannot see into the DriverBlock: what the driver layer holds goes first.
+  ReleaseAccounting(Job(job));
+  ReleaseJobContext(Job(job));
 }
 
 BOOL WINAPI DrvSplStartPage(HANDLE) { return TRUE; }

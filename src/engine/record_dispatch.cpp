@@ -1,5 +1,6 @@
 #include "engine/record_dispatch.h"
 
+#include "accounting/accounting_records.h"
 #include "engine/engine_records.h"
 #include "engine/output_sink.h"
 #include "jobinfo/job_settings_record.h"
@@ -22,8 +23,8 @@ constexpr EngineRecord kEngineRecords[] = {
     {5, HandleStringRecord},
 };
 
-// Driver records by id range, inclusive. Ids with the driver bit and no row are accepted with
-// the count written left as the spooler passed it.
+// Driver records by id range, inclusive. Ids with the driver bit and no row go to the job
+// settings handler, which accepts and ignores them.
 struct DriverRecord {
   DWORD first;
   DWORD last;
@@ -32,19 +33,14 @@ struct DriverRecord {
 
 constexpr DriverRecord kDriverRecords[] = {
     {0x1000, 0x1000, HandleJobSettingsRecord},
-    // Driver ids that no subsystem owns: accepted and ignored by the settings handler.
-    {0x1002, 0x100F, HandleJobSettingsRecord},
-    {0x1016, 0x102F, HandleJobSettingsRecord},
-    {0x1034, 0x104F, HandleJobSettingsRecord},
-    {0x1051, 0x106F, HandleJobSettingsRecord},
-    {0x1076, 0xFFFFFFFF, HandleJobSettingsRecord},
+    {0x1070, 0x1075, HandleAccountingRecord},
 };
 
 BOOL DispatchDriverRecord(JobContext* job, const RecordView& record, DWORD id, DWORD* written) {
   for (const DriverRecord& row : kDriverRecords) {
-    if (row.handle && id >= row.first && id <= row.last) return row.handle(job, record, written);
+    if (id >= row.first && id <= row.last) return row.handle(job, record, written);
   }
-  return TRUE;
+  return HandleJobSettingsRecord(job, record, written);
 }
 
 }  // namespace

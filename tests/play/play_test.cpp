@@ -422,6 +422,135 @@ TEST_F(PlayTest, AFullTemporaryDriveCancelsTheSpooledJob) {
       log[1],
       R"({"event":"call","n":1,"fn":"DrvSplWritePrinter","id":0,"result":true,"written":13})");
   EXPECT_EQ(SpoolFilesIn(dir_ / "root" / "C"), std::vector<std::string>{});
+
+// The sample accounting plug-in installed in the driver directory of the played machine,
+// logging each call it receives into the test's folder.
+class AccountingPlayTest : public PlayTest {
+ protected:
+  static constexpr const char* kVariables[] = {"ACCOUNTING_SAMPLE_TEXT", "ACCOUNTING_SAMPLE_NUMBER",
+                                               "ACCOUNTING_SAMPLE_VALUE",
+                                               "ACCOUNTING_SAMPLE_HANDLE", "ACCOUNTING_SAMPLE_LOG"};
+
+  void SetUp() override {
+    PlayTest::SetUp();
+    for (const char* name : kVariables) ::unsetenv(name);
+    ::setenv("ACCOUNTING_SAMPLE_LOG", Path("plugin.log").c_str(), 1);
+  }
+  void TearDown() override {
+    for (const char* name : kVariables) ::unsetenv(name);
+    PlayTest::TearDown();
+  }
+
+  // The machine's root with KVESDRV.DLL in the default driver directory C:\DRIVERS.
+  std::string RootWithPlugin() {
+    const std::string root = Root();
+    fs::create_directories(dir_ / "root" / "C" / "DRIVERS");
+    fs::copy_file(ACCOUNTING_SAMPLE_PLUGIN_PATH, dir_ / "root" / "C" / "DRIVERS" / "KVESDRV.DLL");
+    return root;
+  }
+
+  std::vector<std::string> PluginLog() const {
+    std::istringstream text(ReadBytes(dir_ / "plugin.log"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    return lines;
+  }
+};
+
+// Hexadecimal digits of an ASCII text, NUL-filled to `field` bytes.
+std::string HexText(const std::string& text, std::size_t field) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char byte : text + std::string(field - text.size(), '\0')) {
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 0xF];
+  }
+  return hex;
+}
+
+// A 64-byte accounting entry of a record that sets nothing but its count.
+std::string Entry(std::uint8_t count) {
+  return "17" + std::string(2 * 11, '0') + HexText(std::string(1, char(count)), 4) + "00000200" +
+         std::string(2 * 44, '0');
+}
+
+// The accounting path of the settings record, 17 bytes with its terminator.
+const std::string kAccountingPath("C:\\ACCT\\JOBS.DAT", 17);
+
+TEST_F(AccountingPlayTest, AJobIsReportedToTheSamplePlugin) {
+  const Record textStart = Record(0x1073)
+                               .U32(0)
+                               .U32(0)
+                               .U32(0)
+                               .U32(0x44)
+                               .U32(1)
+                               .Text("Project X")
+                               .PadTo(28 + 89)
+                               .Text("Dept 7")
+                               .PadTo(156);
+  const Record firstEntry = Record(0x1075).PadTo(36).U32(4).PadTo(96).U32(0);
+  const Record secondEntry = Record(0x1075).PadTo(36).U32(10).PadTo(96).U32(1);
+  const Record end = Record(0x1074).U32(0).U32(0x5150).U32(0x99);
+  const ToolRun run =
+      Play(Data(SettingsRecord(1, 17, kAccountingPath)) + Data(RawDataRecord("Hello")) +
+               Data(textStart) + Data(firstEntry) + Data(secondEntry) + Data(end),
+           {"--root", RootWithPlugin(), "--job-id", "7"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Port(), "Hello");
+  EXPECT_EQ(
+      Log(),
+      (std::vector<std::string>{
+          R"({"event":"call","n":0,"fn":"DrvSplWritePrinter","id":1,"result":true,"written":37})",
+          R"({"event":"call","n":1,"fn":"DrvSplWritePrinter","id":0,"result":true,"written":13})",
+          R"({"event":"call","n":2,"fn":"DrvSplWritePrinter","id":4211,"result":true,"written":156})",
+          R"({"event":"call","n":3,"fn":"DrvSplWritePrinter","id":4213,"result":true,"written":100})",
+          R"({"event":"call","n":4,"fn":"DrvSplWritePrinter","id":4213,"result":true,"written":100})",
+          R"({"event":"call","n":5,"fn":"DrvSplWritePrinter","id":4212,"result":true,"written":20})",
+      }));
+  // The start block: 432 + 136 bytes, the job id 7, no settings yet (no user, title or
+  // time), the record's word at 20, and one text entry.
+  const std::string startBlock =
+      "38020000"
+      "00000200"
+      "07000000" +
+      std::string(2 * 76, '0') +  // to byte 88
+      "01000000"
+      "44000000"
+      "ffffffff"
+      "ffffffff"
+      "02000000" +
+      std::string(2 * 320, '0') + "01000000" + HexText("Project X", 88) + HexText("Dept 7", 48);
+  // The end block: 92 + 2 * 64 bytes; the second entry counts 10 - 4; the job sent 5 bytes.
+  const std::string endBlock =
+      "dc000000"
+      "00000200"
+      "05000000"
+      "50510000"
+      "99000000"
+      "02000000"
+      "01000000" +
+      Entry(4) + Entry(6) + std::string(2 * 64, '0');
+  EXPECT_EQ(PluginLog(),
+            (std::vector<std::string>{
+                R"({"call":"start","path":"C:\\ACCT\\JOBS.DAT","start":")" + startBlock + R"("})",
+                R"({"call":"end","path":"C:\\ACCT\\JOBS.DAT","handle":48879,"end":")" + endBlock +
+                    R"("})",
+            }));
+}
+
+TEST_F(AccountingPlayTest, WithoutThePluginOnlyTheSecondFamilysStartFails) {
+  const ToolRun run = Play(Data(Record(0x1070).PadTo(72)) + Data(Record(0x1073).PadTo(28)) +
+                               Data(Record(0x1071).PadTo(16)),
+                           {"--root", Root()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(
+      Log(),
+      (std::vector<std::string>{
+          R"({"event":"call","n":0,"fn":"DrvSplWritePrinter","id":4208,"result":true,"written":72})",
+          R"({"event":"call","n":1,"fn":"DrvSplWritePrinter","id":4211,"result":false,"written":28})",
+          R"({"event":"call","n":2,"fn":"DrvSplWritePrinter","id":4209,"result":true,"written":16})",
+      }));
+  EXPECT_EQ(PluginLog(), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -12,6 +12,9 @@ namespace spoolhook::testing {
 
 class JobTest : public ::testing::Test {
  protected:
+  explicit JobTest(TestMachine::DriverPlace driver = TestMachine::DriverPlace::kAsConfigured)
+      : machine_({}, driver) {}
+
   void SetUp() override {
     handle_ = DrvSplStartDoc(machine_.printer(), machine_.spooler().config().jobId);
     ASSERT_NE(handle_, nullptr);

@@ -8,6 +8,7 @@
 #ifndef _WIN32
 #include <unistd.h>
 
+#include "platform/host/host_paths.h"
 #include "platform/host/host_platform.h"
 #endif
 
@@ -67,7 +68,9 @@ struct TestMachine::Base {
 };
 #endif
 
-TestMachine::TestMachine(SimulatedSpoolerConfig spooler) : base_(std::make_unique<Base>()) {
+TestMachine::TestMachine(SimulatedSpoolerConfig spooler, DriverPlace driver)
+    : base_(std::make_unique<Base>()) {
+  if (driver == DriverPlace::kInFolder) spooler.driverPath = Wide(base_->folder) + u"ZEMT4.DLL";
   spooler_ = std::make_unique<SimulatedSpoolerPlatform>(base_->platform(), std::move(spooler));
   faults_ = std::make_unique<FaultInjectingPlatform>(*spooler_);
   folder_ = base_->folder;
@@ -107,6 +110,18 @@ bool TestMachine::WriteFileBytes(const std::string& path, const std::string& byt
       spooler_->WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   spooler_->CloseHandle(file);
   return ok && written == bytes.size();
+}
+
+std::string TestMachine::NativePath(const std::string& path) {
+#ifdef _WIN32
+  return path;
+#else
+  WindowsPath current;
+  current.volume = u"C:";
+  WindowsPath parsed;
+  if (ParseWindowsPath(Wide(path), current, parsed) != ERROR_SUCCESS) return {};
+  return HostPathOf(base_->root, parsed).string();
+#endif
 }
 
 long TestMachine::OpenHandleCount() {

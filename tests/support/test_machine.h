@@ -13,7 +13,13 @@ namespace spoolhook::testing {
 
 class TestMachine {
  public:
-  explicit TestMachine(SimulatedSpoolerConfig spooler = {});
+  // Where the driver's main file lies: as the spooler configuration says, or in the test's
+  // own folder (the driver directory is then Folder() without its last backslash), for
+  // tests that put files into the driver directory on every platform.
+  enum class DriverPlace { kAsConfigured, kInFolder };
+
+  explicit TestMachine(SimulatedSpoolerConfig spooler = {},
+                       DriverPlace driver = DriverPlace::kAsConfigured);
   ~TestMachine();
 
   TestMachine(const TestMachine&) = delete;
@@ -33,6 +39,10 @@ class TestMachine {
   bool FileExists(const std::string& path);
   std::string ReadFileBytes(const std::string& path);
   bool WriteFileBytes(const std::string& path, const std::string& bytes);
+  // The path under which the test program itself, outside the platform layer, reaches the
+  // machine's file at the Windows path `path`: the same path under Windows, the folder of the
+  // simulated machine on the host.
+  std::string NativePath(const std::string& path);
 
   // Handles and heap blocks that the platform still holds, where it can tell (-1 where it
   // cannot); a test of a finished job expects the count it saw before the job.

@@ -1,0 +1,129 @@
+#include "accounting/accounting_blocks.h"
+
+#include <cstring>
+
+#include "jobinfo/driver_block.h"
+
+namespace spoolhook {
+namespace {
+
+constexpr DWORD kNoValue = 0xFFFFFFFFu;
+constexpr BYTE kEntryTag = 0x17;
+// Texts copied into a text entry: the first from the item's byte 0 into entry bytes 0 to 87,
+// the second from the item's byte 89 into entry bytes 88 to 135; each cut to its length.
+constexpr DWORD kFirstTextLength = 85;
+constexpr DWORD kSecondTextItemOffset = 89;
+constexpr DWORD kSecondTextEntryOffset = 88;
+constexpr DWORD kSecondTextLength = 45;
+
+void PutU16(BYTE* at, WORD value) {
+  at[0] = BYTE(value);
+  at[1] = BYTE(value >> 8);
+}
+
+void PutU32(BYTE* at, DWORD value) {
+  PutU16(at, WORD(value));
+  PutU16(at + 2, WORD(value >> 16));
+}
+
+// At most `length` bytes of a text, up to its terminator or the end of what is there.
+void CopyText(BYTE* to, const char* text, std::size_t room, std::size_t length) {
+  std::size_t used = 0;
+  while (used < length && used < room && text[used]) ++used;
+  std::memcpy(to, text, used);
+}
+
+// A record's text from `offset`, cut at `length` bytes; the end of the record ends it too.
+void CopyRecordText(BYTE* to, const RecordView& record, DWORD offset, DWORD length) {
+  const DWORD room = record.Contains(offset, 0) ? record.size() - offset : 0;
+  if (room) CopyText(to, reinterpret_cast<const char*>(record.Bytes(offset, room)), room, length);
+}
+
+// The fields both start blocks share.
+void FillStartHead(BYTE* block, DWORD blockBytes, const DriverBlock& driver) {
+  PutU32(block + 0, blockBytes);
+  PutU32(block + 4, kAccountingVersion);
+  PutU32(block + 8, driver.SpoolerJobId);
+  std::memcpy(block + 12, driver.JobUserName, 20);
+  const SYSTEMTIME& time = driver.SettingsTime;
+  const WORD stamp[] = {time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
+                        time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
+  for (std::size_t i = 0; i < 8; ++i) PutU16(block + 72 + 2 * i, stamp[i]);
+  PutU32(block + 96, kNoValue);
+  PutU32(block + kStartValueOffset, kNoValue);
+}
+
+}  // namespace
+
+DWORD RecordWord(const RecordView& record, DWORD offset) {
+  DWORD value = 0;
+  record.ReadU32(offset, &value);
+  return value;
+}
+
+DWORD BlockWord(const BYTE* block, DWORD offset) {
+  const BYTE* at = block + offset;
+  return DWORD{at[0]} | DWORD{at[1]} << 8 | DWORD{at[2]} << 16 | DWORD{at[3]} << 24;
+}
+
+void FillJobStart(BYTE* block, JobContext* job, const RecordView& record) {
+  const DriverBlock& driver = *GetDriverBlock(job);
+  FillStartHead(block, kJobStartBytes, driver);
+  std::memcpy(block + 36, record.Bytes(40, 32), 32);
+  PutU32(block + 92, RecordWord(record, 12));
+  PutU32(block + 104, RecordWord(record, 16));
+  std::memcpy(block + 108, driver.DocumentName, 255);
+  PutU32(block + 388, RecordWord(record, 20));
+  CopyText(block + 392, driver.JobTitle, sizeof driver.JobTitle, sizeof driver.JobTitle - 1);
+}
+
+void FillTextJobStart(BYTE* block, DWORD blockBytes, JobContext* job, const RecordView& record,
+                      DWORD textCount) {
+  const DriverBlock& driver = *GetDriverBlock(job);
+  FillStartHead(block, blockBytes, driver);
+  std::memcpy(block + 36, driver.JobTitle, 32);
+  block[88] = 1;
+  PutU32(block + 92, RecordWord(record, 20));
+  PutU32(block + 104, 2);
+  PutU32(block + 428, textCount);
+  for (DWORD i = 0; i < textCount; ++i) {
+    BYTE* entry = block + kTextJobStartBytes + kTextEntryBytes * i;
+    const DWORD item = kTextItemsOffset + kTextItemBytes * i;
+    CopyRecordText(entry, record, item, kFirstTextLength);
+    CopyRecordText(entry + kSecondTextEntryOffset, record, item + kSecondTextItemOffset,
+                   kSecondTextLength);
+  }
+}
+
+void FillEntry(BYTE* entry, const RecordView& record, const EntryLayout& layout, DWORD count) {
+  entry[0] = kEntryTag;
+  for (DWORD i = 0; i < 5; ++i) entry[1 + i] = BYTE(RecordWord(record, 12 + 4 * i));
+  PutU32(entry + 8, RecordWord(record, 32));
+  PutU32(entry + kEntryCountOffset, count);
+  PutU32(entry + 16, kAccountingVersion);
+  entry[20] = BYTE(RecordWord(record, 40));
+  entry[21] = BYTE(RecordWord(record, layout.byte21Word));
+  for (DWORD k = 0; k < layout.groups; ++k) {
+    entry[24 + 4 * k] = BYTE(RecordWord(record, 44 + 12 * k));
+    entry[25 + 4 * k] = BYTE(RecordWord(record, 48 + 12 * k));
+    PutU16(entry + 26 + 4 * k, WORD(RecordWord(record, 52 + 12 * k)));
+  }
+}
+
+void FillJobEnd(BYTE* block, DWORD blockBytes, JobContext* job, const RecordView& record,
+                DWORD total) {
+  const DriverBlock& driver = *GetDriverBlock(job);
+  PutU32(block + 0, blockBytes);
+  PutU32(block + 4, kAccountingVersion);
+  PutU32(block + 8, GetBytesSent(job));
+  PutU32(block + 12, RecordWord(record, 12));
+  PutU32(block + 16, total);
+  PutU32(block + 20, driver.AccountingCount);
+  PutU32(block + 24, driver.AccountingFlags);
+  if (driver.AccountingCount) {
+    std::memcpy(block + 28, driver.AccountingEntries,
+                std::size_t{kEntryBytes} * driver.AccountingCount);
+  }
+}
+
+}  // namespace spoolhook
