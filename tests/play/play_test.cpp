@@ -422,6 +422,7 @@ TEST_F(PlayTest, AFullTemporaryDriveCancelsTheSpooledJob) {
       log[1],
       R"({"event":"call","n":1,"fn":"DrvSplWritePrinter","id":0,"result":true,"written":13})");
   EXPECT_EQ(SpoolFilesIn(dir_ / "root" / "C"), std::vector<std::string>{});
+}
 
 // The sample accounting plug-in installed in the driver directory of the played machine,
 // logging each call it receives into the test's folder.
