@@ -60,6 +60,12 @@ inline Record CapturePathRecord(const std::u16string& path) {
   return Record(5).U32(1).U32(6).U32(0).WideText(path);
 }
 
+// Overlay file record (id 3): the subcommand and the two payload words behind it.
+inline Record OverlayRecord(std::uint32_t subcommand, std::uint32_t second = 0,
+                            std::uint32_t third = 0) {
+  return Record(3).U32(subcommand).U32(second).U32(third);
+}
+
 // Raw data record (id 0).
 inline Record RawDataRecord(const std::string& data) { return Record(0).Bytes(data); }
 
