@@ -10,72 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "support/records.h"
-#include "tool_runner.h"
+#include "play_fixture.h"
 
 namespace spoolhook::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Word(std::uint32_t value) {
-  std::string bytes;
-  for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((value >> shift) & 0xFF);
-  return bytes;
-}
-
-// A data frame: u32 length, then the buffer of one DrvSplWritePrinter call.
-std::string Data(const std::string& buffer) {
-  return Word(static_cast<std::uint32_t>(buffer.size())) + buffer;
-}
-std::string Data(const Record& record) { return Data(record.bytes()); }
-
-// A control frame: u32 0xFFFFFFFF, then the code.
-std::string Control(std::uint32_t code) { return Word(0xFFFFFFFFu) + Word(code); }
-constexpr std::uint32_t kStartPage = 1, kEndPage = 2, kAbort = 3, kEndDoc = 4, kNoBuffer = 5;
-
 // Sends the job to the printer and to the capture file once its path is known.
 constexpr std::int32_t kPrinterAndCapture = 3;
-
-std::atomic<unsigned> runCounter{0};
-
-class PlayTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("spoolhook-play-test-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(runCounter++));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
-  // Plays `stream` from a file, the port's bytes and the log going to files of the test.
-  ToolRun Play(const std::string& stream, std::vector<std::string> options = {}) {
-    WriteBytes(dir_ / "job.stream", stream);
-    std::vector<std::string> args{"play", "--port", Path("port.bin"), "--log", Path("log.jsonl")};
-    args.insert(args.end(), options.begin(), options.end());
-    args.push_back(Path("job.stream"));
-    return RunTool(args, dir_);
-  }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Port() const { return ReadBytes(dir_ / "port.bin"); }
-  std::vector<std::string> Log() const {
-    std::istringstream text(ReadBytes(dir_ / "log.jsonl"));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(text, line);) lines.push_back(line);
-    return lines;
-  }
-  // The simulated machine's root for --root, with the folder the capture files go to.
-  std::string Root() {
-    fs::create_directories(dir_ / "root" / "C" / "OUT");
-    return Path("root");
-  }
-
-  fs::path dir_;
-};
 
 TEST_F(PlayTest, RawDataRecordsReachThePortInOrder) {
   const ToolRun run = Play(Data(RawDataRecord("Hello ")) + Data(RawDataRecord("world\r\n")) +
