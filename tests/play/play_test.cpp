@@ -1,12 +1,8 @@
 // `spoolhook play` end to end: stream files written here, the built tool run on them, the
 // port's bytes and the log lines compared with the player's contract.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
