@@ -4,11 +4,29 @@
 #include "engine/engine_records.h"
 #include "engine/output_sink.h"
 #include "jobinfo/job_settings_record.h"
+#include "notify/job_errors.h"
+#include "notify/notify_after_record.h"
+#include "overlay/overlay_record.h"
 #include "platform/exception_guard.h"
 #include "spool/spool_record.h"
 
 namespace spoolhook {
 namespace {
+
+constexpr DWORD kOverlayRecordId = 3;
+
+// Id 3: a failed overlay record ends the job's output; an unknown subcommand is accepted
+// with nothing written.
+BOOL DispatchOverlayRecord(JobContext* job, const RecordView& record, DWORD* written) {
+  if (!OverlayRecordIsWhole(record)) return FALSE;
+  const BOOL result = HandleOverlayRecord(job, record);
+  if (result != TRUE) {
+    CancelJobOutput(job);
+  } else if (job->JobError != JOB_ERROR_UNKNOWN_SUBCOMMAND) {
+    *written = record.size();
+  }
+  return result;
+}
 
 struct EngineRecord {
   DWORD id;
@@ -17,9 +35,8 @@ struct EngineRecord {
 
 // Engine ids without a row are accepted and ignored: TRUE with 0 written.
 constexpr EngineRecord kEngineRecords[] = {
-    {0, HandleRawDataRecord},
-    {1, HandleSettingsRecord},
-    {2, HandleSpoolRecord},
+    {0, HandleRawDataRecord}, {1, HandleSettingsRecord},
+    {2, HandleSpoolRecord},   {kOverlayRecordId, DispatchOverlayRecord},
     {5, HandleStringRecord},
 };
 
@@ -74,7 +91,12 @@ BOOL WriteJobRecord(JobContext* job, const void* buffer, DWORD count, DWORD* wri
   if (id & DRIVER_RECORD_BIT) return DispatchDriverRecord(job, record, id, written);
   BOOL result = FALSE;
   auto dispatch = [&] { result = DispatchEngineRecord(job, record, written); };
-  if (!RunGuarded(dispatch)) return FALSE;
+  if (!RunGuarded(dispatch)) result = FALSE;
+  if (job->JobError != JOB_ERROR_NONE || id == kOverlayRecordId) {
+    // Guarded too: the record that just faulted may fault again when its words are read.
+    auto notify = [&] { NotifyAfterRecord(job, record, job->JobError, result); };
+    RunGuarded(notify);
+  }
   return result;
 }
 

@@ -1,81 +1,20 @@
 // `spoolhook play` end to end: stream files written here, the built tool run on them, the
 // port's bytes and the log lines compared with the player's contract.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/records.h"
-#include "tool_runner.h"
+#include "play_fixture.h"
 
 namespace spoolhook::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Word(std::uint32_t value) {
-  std::string bytes;
-  for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((value >> shift) & 0xFF);
-  return bytes;
-}
-
-// A data frame: u32 length, then the buffer of one DrvSplWritePrinter call.
-std::string Data(const std::string& buffer) {
-  return Word(static_cast<std::uint32_t>(buffer.size())) + buffer;
-}
-std::string Data(const Record& record) { return Data(record.bytes()); }
-
-// A control frame: u32 0xFFFFFFFF, then the code.
-std::string Control(std::uint32_t code) { return Word(0xFFFFFFFFu) + Word(code); }
-constexpr std::uint32_t kStartPage = 1, kEndPage = 2, kAbort = 3, kEndDoc = 4, kNoBuffer = 5;
-
 // Sends the job to the printer and to the capture file once its path is known.
 constexpr std::int32_t kPrinterAndCapture = 3;
-
-std::atomic<unsigned> runCounter{0};
-
-class PlayTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("spoolhook-play-test-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(runCounter++));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
-  // Plays `stream` from a file, the port's bytes and the log going to files of the test.
-  ToolRun Play(const std::string& stream, std::vector<std::string> options = {}) {
-    WriteBytes(dir_ / "job.stream", stream);
-    std::vector<std::string> args{"play", "--port", Path("port.bin"), "--log", Path("log.jsonl")};
-    args.insert(args.end(), options.begin(), options.end());
-    args.push_back(Path("job.stream"));
-    return RunTool(args, dir_);
-  }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Port() const { return ReadBytes(dir_ / "port.bin"); }
-  std::vector<std::string> Log() const {
-    std::istringstream text(ReadBytes(dir_ / "log.jsonl"));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(text, line);) lines.push_back(line);
-    return lines;
-  }
-  // The simulated machine's root for --root, with the folder the capture files go to.
-  std::string Root() {
-    fs::create_directories(dir_ / "root" / "C" / "OUT");
-    return Path("root");
-  }
-
-  fs::path dir_;
-};
 
 TEST_F(PlayTest, RawDataRecordsReachThePortInOrder) {
   const ToolRun run = Play(Data(RawDataRecord("Hello ")) + Data(RawDataRecord("world\r\n")) +
@@ -414,12 +353,17 @@ TEST_F(PlayTest, AFullTemporaryDriveCancelsTheSpooledJob) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Port(), "");
   const std::vector<std::string> log = Log();
-  ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ(
-      log[0],
-      R"({"event":"call","n":0,"fn":"DrvSplWritePrinter","id":2,"result":false,"written":0})");
+  ASSERT_GE(log.size(), 3u);
+  // The failed 100 tells the user before its call returns.
+  EXPECT_EQ(log[0],
+            R"({"event":"popup","to":"PRINTSRV","text":"Information from the ZEMT4 printer )"
+            R"(driver.\n\nNot enough space in the disk.\n\nMake more disk space available by )"
+            R"(deleting unnecessary files, and then retry."})");
   EXPECT_EQ(
       log[1],
+      R"({"event":"call","n":0,"fn":"DrvSplWritePrinter","id":2,"result":false,"written":0})");
+  EXPECT_EQ(
+      log[2],
       R"({"event":"call","n":1,"fn":"DrvSplWritePrinter","id":0,"result":true,"written":13})");
   EXPECT_EQ(SpoolFilesIn(dir_ / "root" / "C"), std::vector<std::string>{});
 }

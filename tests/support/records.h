@@ -70,6 +70,12 @@ inline Record SpoolRecord(std::uint32_t subcommand, std::int32_t parameter = 0,
   return record;
 }
 
+// Overlay file record (id 3): the subcommand and the two payload words behind it.
+inline Record OverlayRecord(std::uint32_t subcommand, std::uint32_t second = 0,
+                            std::uint32_t third = 0) {
+  return Record(3).U32(subcommand).U32(second).U32(third);
+}
+
 // Raw data record (id 0).
 inline Record RawDataRecord(const std::string& data) { return Record(0).Bytes(data); }
 
