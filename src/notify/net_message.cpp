@@ -1,4 +1,5 @@
 #include "notify/job_message.h"
+#include "platform/exception_guard.h"
 #include "platform/platform.h"
 
 namespace spoolhook {
@@ -23,7 +24,12 @@ BOOL SendNetMessage(const char16_t* text, DWORD length) {
   // Without the computer's name there is no one to address the message to.
   if (send && os.GetComputerNameW(computer, &size)) {
     auto* buffer = reinterpret_cast<BYTE*>(const_cast<char16_t*>(text));
-    sent = send(nullptr, computer, nullptr, buffer, length * 2) == ERROR_SUCCESS;
+    // Guarded on its own, so that the library is unloaded again whatever the call does: some
+    // systems ship the entry point as a stub that raises an exception.
+    auto sendMessage = [&] {
+      sent = send(nullptr, computer, nullptr, buffer, length * 2) == ERROR_SUCCESS;
+    };
+    if (!RunGuarded(sendMessage)) sent = FALSE;
   }
   os.FreeLibrary(library);
   return sent;

@@ -107,5 +107,14 @@ TEST_F(JobMessageTest, ASendThatCannotBeMadeIsReportedAndLeavesNothingLoaded) {
   EXPECT_EQ(popups_.loads, 3);
 }
 
+// Some systems ship NetMessageBufferSend as a stub that raises: the send fails and the
+// library is unloaded all the same.
+TEST_F(JobMessageTest, ASendThatRaisesFailsAndStillUnloadsTheLibrary) {
+  popups_.sendRaises = true;
+  EXPECT_FALSE(SendNetMessage(u"a", 1));
+  EXPECT_EQ(popups_.loads, 1);
+  EXPECT_EQ(popups_.frees, 1);
+}
+
 }  // namespace
 }  // namespace spoolhook::testing

@@ -1,6 +1,7 @@
 #include "support/popup_recorder.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace spoolhook::testing {
 namespace {
@@ -14,6 +15,7 @@ DWORD WINAPI RecordMessage(const char16_t* server, const char16_t* to, const cha
                            BYTE* buffer, DWORD bufferSize) {
   std::u16string text(bufferSize / 2, u'\0');
   std::memcpy(text.data(), buffer, text.size() * 2);
+  if (current->sendRaises) throw std::runtime_error("NetMessageBufferSend is a stub here");
   current->messages.push_back(
       {server != nullptr, to ? to : u"", from != nullptr, std::move(text), bufferSize});
   return current->sendResult;

@@ -30,6 +30,7 @@ class PopupRecorder : public ForwardingPlatform {
   bool libraryAvailable = true;     // false: loading the network library fails
   bool entryPointAvailable = true;  // false: it has no NetMessageBufferSend
   DWORD sendResult = 0;             // what NetMessageBufferSend returns
+  bool sendRaises = false;          // true: it throws instead of returning
   int loads = 0;                    // successful loads of the network library
   int frees = 0;                    // and its unloads
 

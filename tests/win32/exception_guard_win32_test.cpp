@@ -84,6 +84,18 @@ TEST(ExceptionGuardWin32Test, DropsTheHandlerFramesThatTheFaultingWorkRegistered
 }
 #endif
 
+// What a system stub raises when its function is not implemented: an exception that cannot
+// be continued. Inside a guard it ends the work; the guard stays usable.
+TEST(ExceptionGuardWin32Test, CatchesARaisedExceptionThatCannotBeContinued) {
+  constexpr DWORD kNoncontinuable = 0x1;
+  for (DWORD code : {0x80000100u, 0xE0535401u}) {
+    auto raise = [&] { RaiseException(code, kNoncontinuable, 0, nullptr); };
+    EXPECT_FALSE(RunGuarded(raise)) << std::hex << code;
+  }
+  auto work = [] {};
+  EXPECT_TRUE(RunGuarded(work));
+}
+
 // An exception of the test's own, which the test's handler, registered last, lets the
 // raising thread continue from: on its way there it passes every other vectored handler.
 constexpr DWORD kTestException = 0xE0535400;

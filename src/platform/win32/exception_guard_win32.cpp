@@ -1,7 +1,8 @@
 // The guard on Windows. GCC has no __try, so a vectored exception handler takes the hardware
 // faults of a thread that is inside a guard: it lets the system finish the exception dispatch
-// by resuming the thread in a landing function, which jumps back to the innermost guard.
-// C++ exceptions (raised as exceptions of their own code on x86-64) are left to try/catch.
+// by resuming the thread in a landing function, which jumps back to the innermost guard. It
+// also takes the raised exceptions that cannot be continued (see IsGuardedException). C++
+// exceptions (raised as exceptions of their own code on x86-64) are left to try/catch.
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
@@ -35,8 +36,10 @@ struct ThreadRegisters {
 static_assert(offsetof(ThreadRegisters, eip) == 0xB8 && offsetof(ThreadRegisters, esp) == 0xC4);
 #endif
 
-// Exception codes of hardware faults; everything else (C++ exceptions, debugger events,
-// what the program raises itself) passes by.
+// Exception codes of hardware faults. Raised exceptions are taken only when they cannot be
+// continued and report an error or a warning (a system stub that raises because it is not
+// implemented, say); C++ exceptions, debugger events and exceptions that their raiser expects
+// to continue from pass by.
 constexpr DWORD kHardwareFaults[] = {
     0xC0000005,  // access violation
     0xC0000006,  // in-page error
@@ -55,6 +58,20 @@ constexpr DWORD kHardwareFaults[] = {
     0xC0000093,  // float underflow
     0xC00000FD,  // stack overflow
 };
+
+constexpr DWORD kNoncontinuable = 0x1;         // EXCEPTION_NONCONTINUABLE
+constexpr DWORD kErrorOrWarning = 0x80000000;  // the high bit of the severity
+constexpr DWORD kMicrosoftCppException = 0xE06D7363;
+
+bool IsGuardedException(const win32::EXCEPTION_RECORD& record) {
+  const DWORD code = record.ExceptionCode;
+  if (std::find(std::begin(kHardwareFaults), std::end(kHardwareFaults), code) !=
+      std::end(kHardwareFaults)) {
+    return true;
+  }
+  return (record.ExceptionFlags & kNoncontinuable) && (code & kErrorOrWarning) &&
+         code != kMicrosoftCppException;
+}
 
 struct Guard {
   void* jump[5];  // for __builtin_setjmp
@@ -103,9 +120,7 @@ void ResumeInLanding(ThreadRegisters& registers, Guard* guard) {
 
 LONG WINAPI TakeFaultInGuard(win32::EXCEPTION_POINTERS* exception) {
   Guard* guard = innermost;
-  const DWORD code = exception->ExceptionRecord->ExceptionCode;
-  if (!guard || std::find(std::begin(kHardwareFaults), std::end(kHardwareFaults), code) ==
-                    std::end(kHardwareFaults)) {
+  if (!guard || !IsGuardedException(*exception->ExceptionRecord)) {
     return win32::EXCEPTION_CONTINUE_SEARCH;
   }
   ResumeInLanding(*reinterpret_cast<ThreadRegisters*>(exception->ContextRecord), guard);
