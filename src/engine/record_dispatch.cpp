@@ -2,7 +2,9 @@
 
 #include "engine/engine_records.h"
 #include "engine/output_sink.h"
+#include "jobinfo/job_info_record.h"
 #include "jobinfo/job_settings_record.h"
+#include "jobinfo/pjl_record.h"
 #include "platform/exception_guard.h"
 
 namespace spoolhook {
@@ -30,6 +32,8 @@ struct DriverRecord {
 
 constexpr DriverRecord kDriverRecords[] = {
     {0x1000, 0x1000, HandleJobSettingsRecord},
+    {JOB_INFO_RECORD_FIRST, JOB_INFO_RECORD_LAST, HandleJobInfoRecord},
+    {PJL_RECORD_FIRST, PJL_RECORD_LAST, HandlePjlRecord},
     // Driver ids that no subsystem owns: accepted and ignored by the settings handler.
     {0x1002, 0x100F, HandleJobSettingsRecord},
     {0x1016, 0x102F, HandleJobSettingsRecord},
