@@ -44,8 +44,7 @@ constexpr DWORD kSundayNumber = 7;  // the printer counts Monday to Sunday as 1 
 
 DWORD DateWord(const SYSTEMTIME& time) {
   const DWORD weekday = time.wDayOfWeek == kSunday ? kSundayNumber : time.wDayOfWeek;
-  return DWORD{time.wYear} << 20 | DWORD{time.wMonth} << 16 | DWORD{time.wDay} << 11 |
-         weekday << 8;
+  return DWORD{time.wYear} << 20 | DWORD{time.wMonth} << 16 | DWORD{time.wDay} << 11 | weekday << 8;
 }
 
 DWORD TimeWord(const SYSTEMTIME& time) {
@@ -74,9 +73,9 @@ WORD EncodeDateTime(AttributePacketBuffer& packet, const SYSTEMTIME* value) {
 
 WORD EncodeJobIdentifier(AttributePacketBuffer& packet, const BYTE* block) {
   std::memcpy(packet + kValueOffset, kJobIdentifierPrefix, sizeof kJobIdentifierPrefix);
-  std::memcpy(packet + kValueOffset + sizeof kJobIdentifierPrefix, block,
-              kJobIdentifierBlockBytes);
-  return FinishPacket(packet, kValueOffset + sizeof kJobIdentifierPrefix + kJobIdentifierBlockBytes);
+  std::memcpy(packet + kValueOffset + sizeof kJobIdentifierPrefix, block, kJobIdentifierBlockBytes);
+  return FinishPacket(packet,
+                      kValueOffset + sizeof kJobIdentifierPrefix + kJobIdentifierBlockBytes);
 }
 
 WORD EncodeKind(AttributePacketBuffer& packet, const AttributeKind& kind, const void* value,

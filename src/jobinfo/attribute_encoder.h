@@ -13,15 +13,15 @@ constexpr DWORD kAttributePacketBytes = 280;
 using AttributePacketBuffer = BYTE[kAttributePacketBytes];
 
 // Kinds of the basic set, with the value each takes.
-constexpr DWORD ATTRIBUTE_JOB_TITLE = 0;       // text, at most 32 bytes; an empty one is sent
-constexpr DWORD ATTRIBUTE_USER_NAME = 1;       // text, at most 128 bytes
-constexpr DWORD ATTRIBUTE_ACCOUNT_SHORT = 2;   // text, at most 40 bytes; an empty one is sent
-constexpr DWORD ATTRIBUTE_SETTINGS_TIME = 3;   // SYSTEMTIME
-constexpr DWORD ATTRIBUTE_ACCOUNT = 4;         // text, at most 80 bytes
-constexpr DWORD ATTRIBUTE_ACCOUNT_SECOND = 5;  // text, at most 80 bytes
-constexpr DWORD ATTRIBUTE_ACCOUNT_NUMBER = 8;  // DWORD
-constexpr DWORD ATTRIBUTE_BYTE_COUNT = 10;     // DWORD
-constexpr DWORD ATTRIBUTE_PLUGIN_VALUE = 16;   // DWORD
+constexpr DWORD ATTRIBUTE_JOB_TITLE = 0;        // text, at most 32 bytes; an empty one is sent
+constexpr DWORD ATTRIBUTE_USER_NAME = 1;        // text, at most 128 bytes
+constexpr DWORD ATTRIBUTE_ACCOUNT_SHORT = 2;    // text, at most 40 bytes; an empty one is sent
+constexpr DWORD ATTRIBUTE_SETTINGS_TIME = 3;    // SYSTEMTIME
+constexpr DWORD ATTRIBUTE_ACCOUNT = 4;          // text, at most 80 bytes
+constexpr DWORD ATTRIBUTE_ACCOUNT_SECOND = 5;   // text, at most 80 bytes
+constexpr DWORD ATTRIBUTE_ACCOUNT_NUMBER = 8;   // DWORD
+constexpr DWORD ATTRIBUTE_BYTE_COUNT = 10;      // DWORD
+constexpr DWORD ATTRIBUTE_PLUGIN_VALUE = 16;    // DWORD
 constexpr DWORD ATTRIBUTE_JOB_IDENTIFIER = 19;  // the 48-byte JobIdentifierBlock
 constexpr DWORD ATTRIBUTE_DOCUMENT_NAME = 20;   // text, at most 255 bytes
 

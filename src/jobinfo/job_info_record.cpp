@@ -55,8 +55,7 @@ BOOL PassWrappedData(JobContext* job, DriverBlock& driver, const RecordView& rec
   return WriteData(job, record, written);
 }
 
-BOOL MarkWrapping(JobContext* job, DriverBlock& driver, const RecordView& record,
-                  DWORD* written) {
+BOOL MarkWrapping(JobContext* job, DriverBlock& driver, const RecordView& record, DWORD* written) {
   DWORD subcommand = 0;
   record.ReadU32(kSubcommandOffset, &subcommand);
   BOOL result = TRUE;
@@ -89,8 +88,7 @@ BOOL SendStep(JobContext* job, DriverBlock&, const RecordView& record, DWORD* wr
   return TRUE;
 }
 
-BOOL SendNonLprZeroBytes(JobContext* job, DriverBlock&, const RecordView& record,
-                         DWORD* written) {
+BOOL SendNonLprZeroBytes(JobContext* job, DriverBlock&, const RecordView& record, DWORD* written) {
   const BOOL result = WriteZerosUnlessLpr(job, kNonLprZeroBytes);
   *written = record.size();
   return result;
@@ -106,9 +104,9 @@ constexpr DWORD kHeadOnly = kRecordHeadBytes;
 constexpr DWORD kWithSubcommand = kSubcommandOffset + 4;
 
 constexpr JobInfoRecord kJobInfoRecords[] = {
-    {0x1010, kHeadOnly, PassData},        {0x1011, kHeadOnly, PassWrappedData},
+    {0x1010, kHeadOnly, PassData},           {0x1011, kHeadOnly, PassWrappedData},
     {0x1012, kWithSubcommand, MarkWrapping}, {0x1013, kWithSubcommand, AcceptMark},
-    {0x1014, kWithSubcommand, SendStep},  {0x1015, kHeadOnly, SendNonLprZeroBytes},
+    {0x1014, kWithSubcommand, SendStep},     {0x1015, kHeadOnly, SendNonLprZeroBytes},
 };
 
 }  // namespace

@@ -8,11 +8,11 @@
 namespace spoolhook {
 
 // JobInfoFlags bits.
-constexpr WORD JOB_INFO_BYTE_COUNT = 0x02;      // step 6 sends the job byte count
+constexpr WORD JOB_INFO_BYTE_COUNT = 0x02;         // step 6 sends the job byte count
 constexpr WORD JOB_INFO_NO_ACCOUNT_SECOND = 0x04;  // step 5 sends nothing
-constexpr WORD JOB_INFO_ACCOUNT_NUMBER = 0x08;  // step 4 sends the number, not the text
-constexpr WORD JOB_INFO_IDENTIFIER = 0x10;      // step 7 sends the job identifier
-constexpr WORD JOB_INFO_DOCUMENT_NAME = 0x20;   // step 1 also sends the document name
+constexpr WORD JOB_INFO_ACCOUNT_NUMBER = 0x08;     // step 4 sends the number, not the text
+constexpr WORD JOB_INFO_IDENTIFIER = 0x10;         // step 7 sends the job identifier
+constexpr WORD JOB_INFO_DOCUMENT_NAME = 0x20;      // step 1 also sends the document name
 
 // NameSelectFlags bits and the NameSelectMask bit that take part in choosing the document
 // name attribute's text.

@@ -16,8 +16,8 @@ constexpr DWORD kLineBufferBytes = 128;
 constexpr DWORD kUserTextBufferBytes = 41;
 
 // Formats `format` with one text into a local buffer and writes it with WriteRecordData.
-BOOL WriteFormatted(JobContext* job, char* buffer, DWORD size, const char* format,
-                    const char* text, DWORD* written) {
+BOOL WriteFormatted(JobContext* job, char* buffer, DWORD size, const char* format, const char* text,
+                    DWORD* written) {
   const int length = std::snprintf(buffer, size, format, text);
   if (length < 0) {
     *written = 0;
@@ -69,8 +69,8 @@ constexpr PjlRecord kPjlRecords[] = {
 
 BOOL SendUserText(JobContext* job, DWORD* written) {
   char text[kUserTextBufferBytes];
-  return WriteFormatted(job, text, sizeof text, " USER=\"%.32s\"",
-                        GetDriverBlock(job)->JobUserName, written);
+  return WriteFormatted(job, text, sizeof text, " USER=\"%.32s\"", GetDriverBlock(job)->JobUserName,
+                        written);
 }
 
 BOOL HandlePjlRecord(JobContext* job, const RecordView& record, DWORD* written) {

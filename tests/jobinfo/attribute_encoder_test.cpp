@@ -29,8 +29,8 @@ const std::string& CountingBlock() {
   return block;
 }
 
-SYSTEMTIME Time(WORD year, WORD month, WORD weekday, WORD day, WORD hour, WORD minute,
-                WORD second, WORD milliseconds) {
+SYSTEMTIME Time(WORD year, WORD month, WORD weekday, WORD day, WORD hour, WORD minute, WORD second,
+                WORD milliseconds) {
   return SYSTEMTIME{year, month, weekday, day, hour, minute, second, milliseconds};
 }
 
@@ -179,31 +179,26 @@ INSTANTIATE_TEST_SUITE_P(
                      return Extended(p, EXT_ATTRIBUTE_USER_ENTRY, &kUserNameEntry, "Anonymous");
                    },
                    ExtAttribute("00 10", Hex("07 D9 13 01 09") + "Anonymous" + Hex("00 00"))},
-        EncodeCase{"UserEntryCutTo16",
-                   [](auto& p) {
-                     return Extended(p, EXT_ATTRIBUTE_USER_ENTRY, &kUserNameEntry,
-                                     "abcdefghijklmnopqrst");
-                   },
-                   ExtAttribute("00 17",
-                                Hex("07 D9 13 01 10") + "abcdefghijklmnop" + Hex("00 00"))},
-        EncodeCase{"UserEntryWithoutText",
-                   [](auto& p) {
-                     return Extended(p, EXT_ATTRIBUTE_USER_ENTRY, &kUserNameEntry, nullptr);
-                   },
-                   ExtAttribute("00 07", Hex("07 D9 13 01 00 00 00"))},
-        EncodeCase{"UserEntryOfAnotherType",
-                   [](auto& p) {
-                     return Extended(p, EXT_ATTRIBUTE_USER_ENTRY, &kOtherEntry, "bob");
-                   },
-                   ""},
+        EncodeCase{
+            "UserEntryCutTo16",
+            [](auto& p) {
+              return Extended(p, EXT_ATTRIBUTE_USER_ENTRY, &kUserNameEntry, "abcdefghijklmnopqrst");
+            },
+            ExtAttribute("00 17", Hex("07 D9 13 01 10") + "abcdefghijklmnop" + Hex("00 00"))},
+        EncodeCase{
+            "UserEntryWithoutText",
+            [](auto& p) { return Extended(p, EXT_ATTRIBUTE_USER_ENTRY, &kUserNameEntry, nullptr); },
+            ExtAttribute("00 07", Hex("07 D9 13 01 00 00 00"))},
+        EncodeCase{
+            "UserEntryOfAnotherType",
+            [](auto& p) { return Extended(p, EXT_ATTRIBUTE_USER_ENTRY, &kOtherEntry, "bob"); }, ""},
         EncodeCase{"UserEntryWithoutType",
                    [](auto& p) { return Extended(p, EXT_ATTRIBUTE_USER_ENTRY, nullptr, "bob"); },
                    ""},
-        EncodeCase{"LongTitleCutTo231",
-                   [](auto& p) {
-                     return Extended(p, EXT_ATTRIBUTE_LONG_TITLE, kX300.c_str(), nullptr);
-                   },
-                   ExtAttribute("00 EC", Hex("08 2B 00 11 E7") + std::string(231, 'x'))},
+        EncodeCase{
+            "LongTitleCutTo231",
+            [](auto& p) { return Extended(p, EXT_ATTRIBUTE_LONG_TITLE, kX300.c_str(), nullptr); },
+            ExtAttribute("00 EC", Hex("08 2B 00 11 E7") + std::string(231, 'x'))},
         EncodeCase{"LongTitleEmptyIsSent",
                    [](auto& p) { return Extended(p, EXT_ATTRIBUTE_LONG_TITLE, "", nullptr); },
                    ExtAttribute("00 05", Hex("08 2B 00 11 00"))},
@@ -256,13 +251,13 @@ TEST_P(TextLimitTest, ReadsNoTextBytePastTheLimit) {
   std::memset(text, 'y', c.limit);
   AttributePacketBuffer packet;
   InitPacketHeader(packet, 0, 0, 0);
-  const WORD size =
-      c.extended ? EncodeExtAttribute(packet, c.kind,
-                                      c.kind == EXT_ATTRIBUTE_USER_ENTRY
-                                          ? static_cast<const void*>(&kUserNameEntry)
-                                          : text,
-                                      c.kind == EXT_ATTRIBUTE_USER_ENTRY ? text : nullptr)
-                 : EncodeAttribute(packet, c.kind, text, nullptr);
+  const WORD size = c.extended
+                        ? EncodeExtAttribute(packet, c.kind,
+                                             c.kind == EXT_ATTRIBUTE_USER_ENTRY
+                                                 ? static_cast<const void*>(&kUserNameEntry)
+                                                 : text,
+                                             c.kind == EXT_ATTRIBUTE_USER_ENTRY ? text : nullptr)
+                        : EncodeAttribute(packet, c.kind, text, nullptr);
   EXPECT_EQ(size, c.limit + c.overhead);
 }
 

@@ -26,8 +26,7 @@ inline std::string Hex(const std::string& pairs) {
 // FF FF 00 00 and eight zero bytes, then the payload.
 inline std::string Untagged(const std::string& opcode, const std::string& length,
                             const std::string& payload) {
-  return Hex("CD CA 10 00 " + opcode + " 00 01 " + length +
-             " FF FF 00 00 00 00 00 00 00 00") +
+  return Hex("CD CA 10 00 " + opcode + " 00 01 " + length + " FF FF 00 00 00 00 00 00 00 00") +
          payload;
 }
 inline std::string Attribute(const std::string& length, const std::string& payload) {
