@@ -42,9 +42,6 @@ class StepSender {
   BOOL result_ = TRUE;
 };
 
-constexpr WORD kDefaultCode = kDefaultCharacterSet;
-constexpr WORD kAccountCode = kAccountCharacterSet;
-
 // The document name attribute carries the job title when either name switch picks it.
 const char* DocumentNameText(const DriverBlock& driver) {
   const bool byB = driver.NameSelectB && (driver.NameSelectFlags & NAME_SELECT_B);
@@ -56,7 +53,7 @@ const char* DocumentNameText(const DriverBlock& driver) {
 void SendTitleAndNames(JobContext*, DriverBlock& driver, StepSender& send) {
   send.Attribute(ATTRIBUTE_JOB_TITLE, JobInfoTitle(driver).data());
   if (driver.JobInfoFlags & JOB_INFO_DOCUMENT_NAME) {
-    send.Attribute(ATTRIBUTE_DOCUMENT_NAME, DocumentNameText(driver), &kDefaultCode);
+    send.Attribute(ATTRIBUTE_DOCUMENT_NAME, DocumentNameText(driver), &kDefaultCharacterSet);
   }
   send.Attribute(ATTRIBUTE_USER_NAME, driver.JobUserName);
   send.Attribute(ATTRIBUTE_SETTINGS_TIME, &driver.SettingsTime);
@@ -75,14 +72,15 @@ void SendAccount(JobContext*, DriverBlock& driver, StepSender& send) {
   if (driver.JobInfoFlags & JOB_INFO_ACCOUNT_NUMBER) {
     send.Attribute(ATTRIBUTE_ACCOUNT_NUMBER, &driver.AccountNumber);
   } else {
-    send.Attribute(ATTRIBUTE_ACCOUNT, TerminatedField(driver.AccountText).data(), &kAccountCode);
+    send.Attribute(ATTRIBUTE_ACCOUNT, TerminatedField(driver.AccountText).data(),
+                   &kAccountCharacterSet);
   }
 }
 
 void SendAccountSecond(JobContext*, DriverBlock& driver, StepSender& send) {
   if (driver.JobInfoFlags & JOB_INFO_NO_ACCOUNT_SECOND) return;
   send.Attribute(ATTRIBUTE_ACCOUNT_SECOND, TerminatedField(driver.AccountText).data(),
-                 &kAccountCode);
+                 &kAccountCharacterSet);
 }
 
 // Reports the bytes sent since the last report (plus the extra on the first); the report
@@ -104,7 +102,7 @@ void SendIdentifiers(JobContext* job, DriverBlock& driver, StepSender& send) {
 }
 
 void SendLongTitle(JobContext*, DriverBlock& driver, StepSender& send) {
-  send.ExtAttribute(EXT_ATTRIBUTE_LONG_TITLE, JobInfoTitle(driver).data(), &kDefaultCode);
+  send.ExtAttribute(EXT_ATTRIBUTE_LONG_TITLE, JobInfoTitle(driver).data(), &kDefaultCharacterSet);
 }
 
 using Step = void (*)(JobContext* job, DriverBlock& driver, StepSender& send);
