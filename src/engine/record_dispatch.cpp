@@ -3,7 +3,9 @@
 #include "accounting/accounting_records.h"
 #include "engine/engine_records.h"
 #include "engine/output_sink.h"
+#include "jobinfo/job_info_record.h"
 #include "jobinfo/job_settings_record.h"
+#include "jobinfo/pjl_record.h"
 #include "notify/job_errors.h"
 #include "notify/notify_after_record.h"
 #include "overlay/overlay_record.h"
@@ -50,6 +52,8 @@ struct DriverRecord {
 
 constexpr DriverRecord kDriverRecords[] = {
     {0x1000, 0x1000, HandleJobSettingsRecord},
+    {JOB_INFO_RECORD_FIRST, JOB_INFO_RECORD_LAST, HandleJobInfoRecord},
+    {PJL_RECORD_FIRST, PJL_RECORD_LAST, HandlePjlRecord},
     {0x1070, 0x1075, HandleAccountingRecord},
 };
 

@@ -28,4 +28,10 @@ char16_t* ToWide(char16_t* destination, const char* text) {
   return destination;
 }
 
+std::size_t BoundedLength(const char* text, std::size_t limit) {
+  std::size_t length = 0;
+  while (length < limit && text[length]) ++length;
+  return length;
+}
+
 }  // namespace spoolhook

@@ -16,4 +16,8 @@ char* ToAnsi(char* destination, const char16_t* text);
 // destination.
 char16_t* ToWide(char16_t* destination, const char* text);
 
+// Length of an ANSI text that may fill a field without a terminator: its bytes before the
+// first NUL, at most `limit`; no byte past the first `limit` is read.
+std::size_t BoundedLength(const char* text, std::size_t limit);
+
 }  // namespace spoolhook

@@ -7,6 +7,7 @@
 #include "engine/slots.h"
 #include "jobinfo/attribute_packet.h"
 #include "jobinfo/driver_block.h"
+#include "jobinfo/packet_bytes.h"
 #include "support/job_fixture.h"
 #include "support/job_settings_records.h"
 
@@ -14,20 +15,6 @@ namespace spoolhook::testing {
 namespace {
 
 using Sender = BOOL (*)(JobContext* job, const void* data, DWORD length, DWORD* written);
-
-// Bytes written out from hexadecimal pairs: "CD CA 10".
-std::string Hex(const char* pairs) {
-  std::string bytes;
-  for (const char* p = pairs; *p;) {
-    if (*p == ' ') {
-      ++p;
-      continue;
-    }
-    bytes.push_back(char(std::stoi(std::string(p, 2), nullptr, 16)));
-    p += 2;
-  }
-  return bytes;
-}
 
 const std::string kTenBytes = "0123456789";
 

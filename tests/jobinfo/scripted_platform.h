@@ -1,10 +1,12 @@
 // A platform in front of the test machine's that changes what a few calls answer, the same
-// on the host and under Windows: the clock, the account name, and the job's names as Wine's
-// spooler gives them (none). Installed for its lifetime.
+// on the host and under Windows: the clock, the account and computer names, the job's names
+// as Wine's spooler gives them (none), and which registry keys exist. Installed for its
+// lifetime.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/forwarding_platform.h"
 
@@ -17,7 +19,13 @@ class ScriptedPlatform : public ForwardingPlatform {
 
   std::optional<SYSTEMTIME> systemTime;
   std::optional<std::u16string> account;
+  std::optional<std::u16string> computer;
   bool jobNamesMissing = false;  // GetJobW gives no pUserName and no pMachineName
+  // When set, the only keys under HKEY_LOCAL_MACHINE that RegOpenKeyExW opens.
+  std::optional<std::vector<std::u16string>> registryKeys;
+  // Every key path RegOpenKeyExW was asked for, and how many opened keys are not closed.
+  std::vector<std::u16string> keysAskedFor;
+  int keysOpen = 0;
 
   void GetSystemTime(SYSTEMTIME* time) override {
     if (systemTime) {
@@ -41,6 +49,39 @@ class ScriptedPlatform : public ForwardingPlatform {
     return TRUE;
   }
 
+  BOOL GetComputerNameW(char16_t* buffer, DWORD* size) override {
+    if (!computer) return inner().GetComputerNameW(buffer, size);
+    if (*size < computer->size() + 1) {
+      *size = static_cast<DWORD>(computer->size() + 1);
+      inner().SetLastError(ERROR_BUFFER_OVERFLOW);
+      return FALSE;
+    }
+    computer->copy(buffer, computer->size());
+    buffer[computer->size()] = u'\0';
+    *size = static_cast<DWORD>(computer->size());
+    return TRUE;
+  }
+
+  LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD options, REGSAM access,
+                     HKEY* result) override {
+    keysAskedFor.push_back(subKey ? subKey : u"");
+    if (!registryKeys) return inner().RegOpenKeyExW(key, subKey, options, access, result);
+    for (const std::u16string& listed : *registryKeys) {
+      if (key == HKEY_LOCAL_MACHINE && listed == keysAskedFor.back()) {
+        ++keysOpen;
+        *result = kScriptedKey;
+        return ERROR_SUCCESS;
+      }
+    }
+    return ERROR_FILE_NOT_FOUND;
+  }
+
+  LONG RegCloseKey(HKEY key) override {
+    if (key != kScriptedKey) return inner().RegCloseKey(key);
+    --keysOpen;
+    return ERROR_SUCCESS;
+  }
+
   BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD size,
                DWORD* needed) override {
     const BOOL result = inner().GetJobW(printer, jobId, level, job, size, needed);
@@ -53,6 +94,7 @@ class ScriptedPlatform : public ForwardingPlatform {
   }
 
  private:
+  static inline const HKEY kScriptedKey = reinterpret_cast<HKEY>(std::uintptr_t{0x5C000001u});
   Platform* previous_;
 };
 

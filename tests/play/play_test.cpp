@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "jobinfo/packet_bytes.h"
 #include "play_fixture.h"
+#include "support/job_settings_records.h"
 
 namespace spoolhook::testing {
 namespace {
@@ -497,6 +499,45 @@ TEST_F(AccountingPlayTest, WithoutThePluginOnlyTheSecondFamilysStartFails) {
       }));
   EXPECT_EQ(PluginLog(), std::vector<std::string>{});
 }
+
+}  // namespace
+
+// A job that names itself in PJL lines and tells the printer its title, user and settings
+// time, played once to a port of another monitor, which also gets the 128 zero bytes, and
+// once to an LPR port, which does not.
+TEST_F(PlayTest, JobInformationAndPjlLinesReachThePortWithThePage) {
+  const std::string stream = Data(JobSettingsRecord({.userName = "bob", .jobTitle = "Report"})) +
+                             Data(Record(0x1032)) + Data(Record(0x1014).U32(1)) +
+                             Data(Record(0x1014).U32(2)) + Data(RawDataRecord("page one\f")) +
+                             Data(Record(0x1030)) + Data(Record(0x1015)) + Data(Record(0x1033));
+  const std::string before = "@PJL JOB NAME = \"\"\r\n" +
+                             Attribute("00 0B", Hex("00 04 00 11 06") + "Report") +
+                             Attribute("00 08", Hex("00 06 00 11 03") + "bob") +
+                             Attribute("00 0A", Hex("00 09 7D 43 3F 00 0D 05 24 22")) +
+                             ExtAttribute("00 0A", Hex("07 D9 13 01 03") + "bob" + Hex("00 00")) +
+                             "page one\f" + " USER=\"bob\"";
+  const std::string after = "@PJL EOJ NAME = \"\"\r\n";
+  const std::vector<std::string> log{
+      R"({"event":"call","n":0,"fn":"DrvSplWritePrinter","id":4096,"result":true,"written":136})",
+      R"({"event":"call","n":1,"fn":"DrvSplWritePrinter","id":4146,"result":true,"written":20})",
+      R"({"event":"call","n":2,"fn":"DrvSplWritePrinter","id":4116,"result":true,"written":12})",
+      R"({"event":"call","n":3,"fn":"DrvSplWritePrinter","id":4116,"result":true,"written":12})",
+      R"({"event":"call","n":4,"fn":"DrvSplWritePrinter","id":0,"result":true,"written":17})",
+      R"({"event":"call","n":5,"fn":"DrvSplWritePrinter","id":4144,"result":true,"written":11})",
+      R"({"event":"call","n":6,"fn":"DrvSplWritePrinter","id":4117,"result":true,"written":8})",
+      R"({"event":"call","n":7,"fn":"DrvSplWritePrinter","id":4147,"result":true,"written":20})",
+  };
+
+  ToolRun run = Play(stream, {"--time", "2004-03-07T13:05:09.250"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Port(), before + std::string(128, '\0') + after);
+  EXPECT_EQ(Log(), log);
+
+  run = Play(stream, {"--time", "2004-03-07T13:05:09.250", "--printer-port", "lpd1:", "--lpr-port",
+                      "LPD1:"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Port(), before + after);
+  EXPECT_EQ(Log(), log);
 
 }  // namespace
 }  // namespace spoolhook::testing
