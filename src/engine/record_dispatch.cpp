@@ -6,6 +6,7 @@
 #include "jobinfo/job_settings_record.h"
 #include "notify/job_errors.h"
 #include "notify/notify_after_record.h"
+#include "overlay/overlay_download_record.h"
 #include "overlay/overlay_record.h"
 #include "platform/exception_guard.h"
 #include "spool/spool_record.h"
@@ -50,6 +51,7 @@ struct DriverRecord {
 
 constexpr DriverRecord kDriverRecords[] = {
     {0x1000, 0x1000, HandleJobSettingsRecord},
+    {0x1050, 0x1050, HandleOverlayDownloadRecord},
     {0x1070, 0x1075, HandleAccountingRecord},
 };
 

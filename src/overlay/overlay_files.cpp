@@ -67,6 +67,18 @@ LONG GetOverlayDataLength(JobContext* job, int slot) {
   return static_cast<LONG>(size - dataOffset);
 }
 
+WORD TranslateOverlayPaperSize(WORD headerCode) {
+  struct PaperSize {
+    WORD header;
+    WORD job;
+  };
+  constexpr PaperSize kTranslations[] = {{260, 43}, {263, 71}, {261, 91}, {264, 82}};
+  for (const PaperSize& row : kTranslations) {
+    if (row.header == headerCode) return row.job;
+  }
+  return headerCode;
+}
+
 DWORD OverlayErrorCode(DWORD status) {
   if (status == OVERLAY_NOT_AN_OVERLAY) return JOB_ERROR_NOT_AN_OVERLAY;
   if (status & OVERLAY_PAGE_MISMATCH) return JOB_ERROR_OVERLAY_PAGE;
