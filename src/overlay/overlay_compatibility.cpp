@@ -23,22 +23,18 @@ constexpr int kPageGeometryTolerance = 12;
 // The record's little-endian 16 bits at `offset`; a field the record does not hold reads as 0.
 WORD RecordWord16(const RecordView& record, DWORD offset) {
   const BYTE* bytes = record.Bytes(offset, 2);
-  return bytes ? static_cast<WORD>(bytes[0] | bytes[1] << 8) : WORD{0};
-}
-
-WORD HeaderWord16(const BYTE* header, DWORD offset) {
-  return static_cast<WORD>(header[offset] | header[offset + 1] << 8);
+  return bytes ? GetLittleEndian16(bytes) : WORD{0};
 }
 
 bool PageDiffers(const RecordView& record, const BYTE* header) {
   if (RecordWord16(record, kPaperSizeOffset) !=
-          TranslateOverlayPaperSize(HeaderWord16(header, OVERLAY_PAPER_SIZE)) ||
+          TranslateOverlayPaperSize(GetLittleEndian16(header + OVERLAY_PAPER_SIZE)) ||
       RecordWord16(record, kOrientationOffset) != header[OVERLAY_ORIENTATION]) {
     return true;
   }
   for (int i = 0; i < kPageGeometryValues; ++i) {
     const int wanted = RecordWord16(record, kPageGeometryOffset + 2 * i);
-    const int stored = HeaderWord16(header, OVERLAY_PAGE_GEOMETRY + 2 * i);
+    const int stored = GetLittleEndian16(header + OVERLAY_PAGE_GEOMETRY + 2 * i);
     if (wanted - stored > kPageGeometryTolerance || stored - wanted > kPageGeometryTolerance) {
       return true;
     }
@@ -55,7 +51,8 @@ DWORD CompareWithHeader(const RecordView& record, const BYTE* header) {
   }
   // The job's resolution is signed, the file's is not: a negative one never matches.
   const LONG resolution = static_cast<std::int16_t>(RecordWord16(record, kResolutionOffset));
-  if (resolution != HeaderWord16(header, OVERLAY_RESOLUTION)) return OVERLAY_RESOLUTION_DIFFERS;
+  if (resolution != GetLittleEndian16(header + OVERLAY_RESOLUTION))
+    return OVERLAY_RESOLUTION_DIFFERS;
   if (RecordWord16(record, kColourModeOffset) != header[OVERLAY_COLOUR_MODE]) {
     return OVERLAY_COLOUR_DIFFERS;
   }

@@ -6,6 +6,7 @@
 #include "jobinfo/data_wrapper.h"
 #include "overlay/opened_file.h"
 #include "overlay/overlay_files.h"
+#include "overlay/overlay_header.h"
 
 namespace spoolhook {
 namespace {
@@ -22,16 +23,12 @@ BOOL Send(JobContext* job, const void* data, DWORD length) {
   return SendWrapped(job, data, length, &written);
 }
 
-DWORD LittleEndian32(const BYTE* bytes) {
-  return DWORD{bytes[0]} | DWORD{bytes[1]} << 8 | DWORD{bytes[2]} << 16 | DWORD{bytes[3]} << 24;
-}
-
 // Sends the form data of the file at `path`; the file is closed again on every path.
 bool SendFormData(JobContext* job, const char* path) {
   OpenedFile file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   BYTE offset[4];
   if (!file.ReadWhole(offset, sizeof offset)) return false;
-  const DWORD dataOffset = LittleEndian32(offset);
+  const DWORD dataOffset = GetLittleEndian32(offset);
   // A single move from the start reaches 2 GiB at most.
   if (dataOffset > kMaxAnnouncedBytes || !file.Seek(static_cast<LONG>(dataOffset), FILE_BEGIN)) {
     return false;
