@@ -14,7 +14,8 @@ namespace {
 constexpr DWORD kDownloadBlockBytes = 12;
 constexpr BYTE kDownloadBlockMark = 'S';
 constexpr DWORD kFormBlockBytes = 4096;
-constexpr ULONGLONG kMaxAnnouncedBytes = 0x7FFFFFFF;
+constexpr ULONGLONG kMaxAnnouncedBytes = 0x7FFFFFFF;  // what "%ld" of a signed 32-bit n states
+constexpr DWORD kMaxDataOffset = 0x7FFFFFFF;          // what one move from the start reaches
 // "\x1B[", a signed 32-bit number, ";0.w" and a terminator.
 constexpr int kCommandTextBytes = 2 + 11 + 4 + 1;
 
@@ -29,8 +30,7 @@ bool SendFormData(JobContext* job, const char* path) {
   BYTE offset[4];
   if (!file.ReadWhole(offset, sizeof offset)) return false;
   const DWORD dataOffset = GetLittleEndian32(offset);
-  // A single move from the start reaches 2 GiB at most.
-  if (dataOffset > kMaxAnnouncedBytes || !file.Seek(static_cast<LONG>(dataOffset), FILE_BEGIN)) {
+  if (dataOffset > kMaxDataOffset || !file.Seek(static_cast<LONG>(dataOffset), FILE_BEGIN)) {
     return false;
   }
   BYTE block[kFormBlockBytes];
