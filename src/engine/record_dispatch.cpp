@@ -8,6 +8,7 @@
 #include "jobinfo/pjl_record.h"
 #include "notify/job_errors.h"
 #include "notify/notify_after_record.h"
+#include "overlay/overlay_download_record.h"
 #include "overlay/overlay_record.h"
 #include "platform/exception_guard.h"
 #include "spool/spool_record.h"
@@ -54,6 +55,7 @@ constexpr DriverRecord kDriverRecords[] = {
     {0x1000, 0x1000, HandleJobSettingsRecord},
     {JOB_INFO_RECORD_FIRST, JOB_INFO_RECORD_LAST, HandleJobInfoRecord},
     {PJL_RECORD_FIRST, PJL_RECORD_LAST, HandlePjlRecord},
+    {0x1050, 0x1050, HandleOverlayDownloadRecord},
     {0x1070, 0x1075, HandleAccountingRecord},
 };
 

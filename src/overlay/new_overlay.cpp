@@ -27,10 +27,6 @@ void Put32(BYTE* at, DWORD value) {
   Put16(at + 2, static_cast<WORD>(value >> 16));
 }
 
-DWORD Get32(const BYTE* at) {
-  return DWORD{at[0]} | DWORD{at[1]} << 8 | DWORD{at[2]} << 16 | DWORD{at[3]} << 24;
-}
-
 // Bytes 93 to 101: the day of the month comes before the day of the week.
 void StampTime(BYTE* header, const SYSTEMTIME& time) {
   BYTE* at = header + OVERLAY_STAMP_YEAR;
@@ -99,7 +95,7 @@ BOOL StampOverlayHeader(JobContext* job) {
   if (!file.ReadWhole(header, sizeof header)) return FailLatched(job, JOB_ERROR_OVERLAY_READ);
   DWORD size = 0;
   if (!file.Size(&size)) return FALSE;
-  Put32(header + OVERLAY_DATA_LENGTH, size - Get32(header + OVERLAY_DATA_OFFSET));
+  Put32(header + OVERLAY_DATA_LENGTH, size - GetLittleEndian32(header + OVERLAY_DATA_OFFSET));
   Platform& os = Os();
   SYSTEMTIME now = {};
   os.GetLocalTime(&now);

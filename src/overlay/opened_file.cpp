@@ -11,7 +11,12 @@ OpenedFile::OpenedFile(const char* path, DWORD access, DWORD share, DWORD dispos
 
 bool OpenedFile::ReadWhole(void* buffer, DWORD count) {
   DWORD read = 0;
-  return IsOpen() && Os().ReadFile(handle_, buffer, count, &read, nullptr) && read == count;
+  return ReadSome(buffer, count, &read) && read == count;
+}
+
+bool OpenedFile::ReadSome(void* buffer, DWORD count, DWORD* read) {
+  *read = 0;
+  return IsOpen() && Os().ReadFile(handle_, buffer, count, read, nullptr);
 }
 
 bool OpenedFile::WriteWhole(const void* buffer, DWORD count) {

@@ -18,6 +18,8 @@ class OpenedFile {
   // Exactly `count` bytes; false on a failure or a short transfer.
   bool ReadWhole(void* buffer, DWORD count);
   bool WriteWhole(const void* buffer, DWORD count);
+  // Up to `count` bytes; `*read` says how many arrived (0 at the end of the file).
+  bool ReadSome(void* buffer, DWORD count, DWORD* read);
   // Moves to `distance` from `method`'s origin; false when the position cannot be had.
   bool Seek(LONG distance, DWORD method, DWORD* position = nullptr);
   // Fails when the size cannot be had.

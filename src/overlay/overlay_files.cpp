@@ -15,10 +15,6 @@ void LatchError(JobContext* job, DWORD code) {
   job->ErrorLatched = 1;
 }
 
-DWORD LittleEndian32(const BYTE* bytes) {
-  return DWORD{bytes[0]} | DWORD{bytes[1]} << 8 | DWORD{bytes[2]} << 16 | DWORD{bytes[3]} << 24;
-}
-
 }  // namespace
 
 BOOL ReadOverlayHeader(JobContext* job, int slot, BYTE* buffer) {
@@ -61,10 +57,22 @@ LONG GetOverlayDataLength(JobContext* job, int slot) {
       !file.Seek(0, FILE_END, &size)) {
     return -1;
   }
-  const DWORD dataOffset = LittleEndian32(head + OVERLAY_DATA_OFFSET);
+  const DWORD dataOffset = GetLittleEndian32(head + OVERLAY_DATA_OFFSET);
   // A length that does not fit the result cannot be sent either.
   if (dataOffset > size || size - dataOffset > 0x7FFFFFFFu) return -1;
   return static_cast<LONG>(size - dataOffset);
+}
+
+WORD TranslateOverlayPaperSize(WORD headerCode) {
+  struct PaperSize {
+    WORD header;
+    WORD job;
+  };
+  constexpr PaperSize kTranslations[] = {{260, 43}, {263, 71}, {261, 91}, {264, 82}};
+  for (const PaperSize& row : kTranslations) {
+    if (row.header == headerCode) return row.job;
+  }
+  return headerCode;
 }
 
 DWORD OverlayErrorCode(DWORD status) {

@@ -22,6 +22,10 @@ DWORD CheckOverlaySignature(JobContext* job, int slot);
 // lies past its end.
 LONG GetOverlayDataLength(JobContext* job, int slot);
 
+// The paper size code of a header as the job states it: 260 is 43, 263 is 71, 261 is 91 and
+// 264 is 82; every other code is the same for both.
+WORD TranslateOverlayPaperSize(WORD headerCode);
+
 // The JobError for a failed overlay check: 48 for OVERLAY_NOT_AN_OVERLAY, 64 for the warning
 // OVERLAY_PAGE_MISMATCH, 0 for anything else.
 DWORD OverlayErrorCode(DWORD status);

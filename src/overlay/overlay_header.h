@@ -29,6 +29,12 @@ constexpr DWORD OVERLAY_MODE_MARK = 379;          // 1 byte: 1 marks a file not 
 
 constexpr BYTE kOverlaySignature[6] = {'M', 'i', 'r', 'a', 'k', 0};
 
+// The little-endian number at `at`, which need not be aligned.
+inline WORD GetLittleEndian16(const BYTE* at) { return static_cast<WORD>(at[0] | at[1] << 8); }
+inline DWORD GetLittleEndian32(const BYTE* at) {
+  return DWORD{GetLittleEndian16(at)} | DWORD{GetLittleEndian16(at + 2)} << 16;
+}
+
 // Overlay status words, one per overlay slot: a check result in the low 16 bits, warnings
 // above.
 constexpr DWORD OVERLAY_OK = 0;

@@ -1,5 +1,6 @@
 // `spoolhook play` end to end with overlay files: a job that makes one, stamped with the
-// frozen clock and system version, and the pop-ups of the checks in the log.
+// frozen clock and system version; jobs that check and download two; and the pop-ups of the
+// checks in the log.
 #include <gtest/gtest.h>
 
 #include "play_fixture.h"
@@ -122,6 +123,98 @@ TEST_F(OverlayPlayTest, AFileThatIsNotAnOverlayIsTold) {
                        R"(specified file is not an Overlay file or is unavailable."})",
                        Call(1, 3, false, 0),
                    }));
+}
+
+// A form for download: a 387-byte header (data offset 387, the signature, colour mode 2,
+// paper size 9, orientation 1, resolution 600, everything else zero) and `data`.
+std::string DownloadForm(const std::string& data) {
+  std::string form(387, '\0');
+  form.replace(0, 4, std::string("\x83\x01\x00\x00", 4));
+  form.replace(8, 6, std::string("Mirak\0", 6));
+  form[62] = 2;
+  form[64] = 9;
+  form[68] = 1;
+  form.replace(71, 2, "\x58\x02");
+  return form + data;
+}
+
+// The check fields that match DownloadForm, for `slot`; `geometry` is its first page value.
+Record CheckRecord(std::int16_t slot, std::uint16_t geometry = 0) {
+  OverlayCheck check;
+  check.orientation = 1;
+  check.resolution = 600;
+  check.compatibility = 1;
+  check.colourMode = 2;
+  check.paperSize = 9;
+  check.slot = slot;
+  check.geometry[0] = geometry;
+  return OverlayCheckRecord(check);
+}
+
+// Download command, form data and size text of `slot`.
+std::string Downloads(std::uint32_t slot, std::uint32_t extension) {
+  return Data(OverlayDownloadRecord(10, slot, extension)) + Data(OverlayDownloadRecord(11, slot)) +
+         Data(OverlayDownloadRecord(12, slot));
+}
+
+constexpr std::uint32_t kDownloadRecord = 0x1050;
+
+TEST_F(OverlayPlayTest, AJobChecksAndDownloadsTwoOverlays) {
+  WriteBytes(dir_ / "root" / "C" / "FORMS" / "A.OVL", DownloadForm(std::string(100, 'a')));
+  WriteBytes(dir_ / "root" / "C" / "FORMS" / "B.OVL", DownloadForm(std::string(4100, 'b')));
+  // B's first page value lies 13 from the job's: a page warning, told because asked for.
+  const ToolRun run = PlayOnMachine(
+      Data(StringRecord(3, "C:\\FORMS\\A.OVL", 0)) + Data(StringRecord(3, "C:\\FORMS\\B.OVL", 1)) +
+      Data(CheckRecord(0)) + Data(CheckRecord(1, 13)) + Data(OverlayDownloadRecord(14, 1)) +
+      Downloads(0, 0) + Downloads(1, 2));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Log(), (std::vector<std::string>{
+                       Call(0, 5, true, 55),
+                       Call(1, 5, true, 55),
+                       Call(2, kDownloadRecord, true, 46),
+                       Call(3, kDownloadRecord, true, 46),
+                       R"({"event":"popup","to":"FORMHOST","text":"Information from the ZEMT4 )"
+                       R"(printer driver.\n\nPage Size or Orientation setting is different from )"
+                       R"(the setting for the current Overlay file."})",
+                       Call(4, kDownloadRecord, true, 20),
+                       Call(5, kDownloadRecord, true, 20),
+                       Call(6, kDownloadRecord, true, 20),
+                       Call(7, kDownloadRecord, true, 20),
+                       Call(8, kDownloadRecord, true, 20),
+                       Call(9, kDownloadRecord, true, 20),
+                       Call(10, kDownloadRecord, true, 20),
+                   }));
+  // A: n = 12 + 0 + 100; B: n = 12 + 2 + 4100, its data in a block of 4096 and one of 4.
+  EXPECT_EQ(Port(),
+            std::string("\x1B[112;0.w\x00\x00\x00\x0C\x00\x00\x00\x00\x00\x53\x00\x00", 21) +
+                std::string(100, 'a') + "100" +
+                std::string("\x1B[4114;0.w\x00\x00\x00\x0E\x00\x00\x00\x00\x00\x53\x00\x02", 22) +
+                std::string(4100, 'b') + "4100");
+}
+
+TEST_F(OverlayPlayTest, AMissingOverlayIsToldByNameAndNothingIsDownloaded) {
+  WriteBytes(dir_ / "root" / "C" / "FORMS" / "A.OVL", DownloadForm("form"));
+  const ToolRun run =
+      PlayOnMachine(Data(StringRecord(3, "C:\\FORMS\\A.OVL", 0)) +
+                    Data(StringRecord(3, "C:\\FORMS\\GONE.OVL", 1)) + Data(CheckRecord(0)) +
+                    Data(CheckRecord(1)) + Data(OverlayDownloadRecord(14, 1)) + Downloads(0, 0) +
+                    Data(RawDataRecord("printed?")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Log(), (std::vector<std::string>{
+                       Call(0, 5, true, 55),
+                       Call(1, 5, true, 58),
+                       Call(2, kDownloadRecord, true, 46),
+                       Call(3, kDownloadRecord, true, 46),
+                       R"({"event":"popup","to":"FORMHOST","text":"Information from the ZEMT4 )"
+                       R"(printer driver.\n\nCannot find the Overlay file C:\\FORMS\\GONE.OVL.)"
+                       R"(\n\nPrinting will be cancelled."})",
+                       Call(4, kDownloadRecord, false, 20),
+                       Call(5, kDownloadRecord, true, 20),
+                       Call(6, kDownloadRecord, true, 20),
+                       Call(7, kDownloadRecord, true, 20),
+                       Call(8, 0, true, 16),
+                   }));
+  EXPECT_EQ(Port(), "");
 }
 
 }  // namespace

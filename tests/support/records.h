@@ -79,4 +79,40 @@ inline Record OverlayRecord(std::uint32_t subcommand, std::uint32_t second = 0,
 // Raw data record (id 0).
 inline Record RawDataRecord(const std::string& data) { return Record(0).Bytes(data); }
 
+// Overlay download record (0x1050): the subcommand and the two payload words behind it.
+inline Record OverlayDownloadRecord(std::uint32_t subcommand, std::uint32_t second = 0,
+                                    std::uint32_t third = 0) {
+  return Record(0x1050).U32(subcommand).U32(second).U32(third);
+}
+
+// The check fields of record 0x1050 subcommand 13.
+struct OverlayCheck {
+  std::uint16_t orientation = 0;
+  std::uint16_t scalingOrLayout = 0;  // non-zero: in use
+  std::int16_t resolution = 0;
+  std::uint16_t compatibility = 0;  // 0: used as a compatible overlay file
+  std::uint16_t colourMode = 0;
+  std::uint16_t paperSize = 0;
+  std::int16_t slot = 0;
+  std::uint16_t geometry[4] = {};
+};
+
+// Record 0x1050 subcommand 13, 46 bytes: the words at 12, 20, 26 and 34 are left zero.
+inline Record OverlayCheckRecord(const OverlayCheck& check) {
+  std::string fields(46 - 12, '\0');
+  auto put = [&fields](std::size_t offset, std::uint16_t value) {
+    fields[offset - 12] = char(value & 0xFF);
+    fields[offset - 11] = char(value >> 8);
+  };
+  put(16, check.orientation);
+  put(18, check.scalingOrLayout);
+  put(24, static_cast<std::uint16_t>(check.resolution));
+  put(28, check.compatibility);
+  put(30, check.colourMode);
+  put(32, check.paperSize);
+  put(36, static_cast<std::uint16_t>(check.slot));
+  for (int i = 0; i < 4; ++i) put(38 + 2 * i, check.geometry[i]);
+  return Record(0x1050).U32(13).Bytes(fields);
+}
+
 }  // namespace spoolhook::testing
