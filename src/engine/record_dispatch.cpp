@@ -8,6 +8,7 @@
 #include "notify/notify_after_record.h"
 #include "overlay/overlay_record.h"
 #include "platform/exception_guard.h"
+#include "spool/spool_control_record.h"
 #include "spool/spool_record.h"
 
 namespace spoolhook {
@@ -50,6 +51,7 @@ struct DriverRecord {
 
 constexpr DriverRecord kDriverRecords[] = {
     {0x1000, 0x1000, HandleJobSettingsRecord},
+    {0x1001, 0x1001, HandleSpoolControlRecord},
     {0x1070, 0x1075, HandleAccountingRecord},
 };
 
