@@ -53,8 +53,7 @@ BOOL SendPrinterCopies(JobContext* job, LONG copies) {
   return result;
 }
 
-}  // namespace
-
+// The bytes the printer needs to store the job of `spoolSize` bytes.
 std::uint64_t SpoolBytesNeeded(const SpoolEstimate& estimate, DWORD spoolSize) {
   const DWORD mode =
       estimate.modeFlags & SPOOL_MODE_LOW_16_BITS ? estimate.mode & 0xFFFF : estimate.mode;
@@ -63,6 +62,8 @@ std::uint64_t SpoolBytesNeeded(const SpoolEstimate& estimate, DWORD spoolSize) {
                                                                          : kLarge;
   return allowance.perUnit * estimate.units + allowance.spoolTimes * spoolSize + allowance.fixed;
 }
+
+}  // namespace
 
 bool PrinterSpoolFits(JobContext* job, const SpoolEstimate& estimate) {
   DWORD size = 0;

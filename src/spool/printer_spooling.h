@@ -20,11 +20,9 @@ constexpr DWORD SPOOL_MODE_LOW_16_BITS = 0x4;
 constexpr DWORD SPOOL_MODE_LARGE = 3;
 constexpr DWORD SPOOL_COUNT_TWICE = 0x2;
 
-// The bytes the printer needs to store the job: the spool file's size `spoolSize` with the
-// allowances of the estimate. Counted in 64 bits, so that no count wraps to a small need.
-std::uint64_t SpoolBytesNeeded(const SpoolEstimate& estimate, DWORD spoolSize);
-// Whether the spooled job fits the printer's memory and asks for more than one copy. No when
-// the spool size cannot be read; a spool file that cannot be opened counts as empty.
+// Whether the spooled job, with the estimate's allowances, fits the printer's memory and asks
+// for more than one copy. No when the spool size cannot be read; a spool file that cannot be
+// opened counts as empty. Counted in 64 bits: no sum wraps to a small need.
 bool PrinterSpoolFits(JobContext* job, const SpoolEstimate& estimate);
 // Sends the spooled job: once inside the spool request when it fits `memoryMiB` and asks for
 // more than one copy, else Copies times between the universal exits. Opens and closes its own
