@@ -6,6 +6,7 @@
 #include "engine/record_dispatch.h"
 #include "engine/slots.h"
 #include "jobinfo/driver_block.h"
+#include "spool/paper_commands.h"
 
 using namespace spoolhook;
 
@@ -13,11 +14,10 @@ namespace {
 
 JobContext* Job(HANDLE job) { return static_cast<JobContext*>(job); }
 
-// The callbacks every job registers; the paper-source and blank-page commands fill ids 1
-// and 2 once the replay has them.
+// The callbacks every job registers: the replay's paper-source and blank-page commands.
 const JobOption kStartDocOptions[] = {
-    {JOB_OPTION_PAPER_SOURCE, nullptr},
-    {JOB_OPTION_BLANK_PAGE, nullptr},
+    {JOB_OPTION_PAPER_SOURCE, reinterpret_cast<FARPROC>(SendPaperSource)},
+    {JOB_OPTION_BLANK_PAGE, reinterpret_cast<FARPROC>(SendBlankPage)},
     {JOB_OPTION_GROUP_PAD, nullptr},
     {JOB_OPTION_END, nullptr},
 };

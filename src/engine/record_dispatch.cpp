@@ -11,6 +11,7 @@
 #include "overlay/overlay_download_record.h"
 #include "overlay/overlay_record.h"
 #include "platform/exception_guard.h"
+#include "spool/spool_control_record.h"
 #include "spool/spool_record.h"
 
 namespace spoolhook {
@@ -53,6 +54,7 @@ struct DriverRecord {
 
 constexpr DriverRecord kDriverRecords[] = {
     {0x1000, 0x1000, HandleJobSettingsRecord},
+    {0x1001, 0x1001, HandleSpoolControlRecord},
     {JOB_INFO_RECORD_FIRST, JOB_INFO_RECORD_LAST, HandleJobInfoRecord},
     {PJL_RECORD_FIRST, PJL_RECORD_LAST, HandlePjlRecord},
     {0x1050, 0x1050, HandleOverlayDownloadRecord},

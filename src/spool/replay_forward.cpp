@@ -30,18 +30,18 @@ bool SendGroupSource(JobContext* job, LONG start, LONG size, LONG end) {
   const LONG pageCount = job->PageIndex.PageCount;
   if (start == 1) {
     if (!UsesBins(job) || SkipsDefaultBin(job, job->FirstBin)) return false;
-    SendPaperSource(job, job->FirstBin, TYPE_UNCHANGED);
+    CallPaperSource(job, job->FirstBin, TYPE_UNCHANGED);
     return end < pageCount;
   }
   if (end == pageCount) {
     if (UsesBins(job) && job->LastBin != job->DefaultBin) {
-      SendPaperSource(job, job->LastBin, TYPE_UNCHANGED);
+      CallPaperSource(job, job->LastBin, TYPE_UNCHANGED);
     }
     return false;
   }
   if (start == size + 1 && job->PaperSourceMode == PAPER_FIRST_SECOND_LAST &&
       job->SecondBin != job->DefaultBin) {
-    SendPaperSource(job, job->SecondBin, TYPE_UNCHANGED);
+    CallPaperSource(job, job->SecondBin, TYPE_UNCHANGED);
     return true;
   }
   return false;
@@ -58,7 +58,7 @@ BOOL PlayGroup(JobContext* job, LONG& page, bool paperSources, DWORD parts) {
   for (LONG i = start; i <= end; ++i) {
     if (!ReplayEntry(job, SpoolEntry::kPage, i, parts)) return FALSE;
   }
-  if (restore) SendPaperSource(job, job->DefaultBin, TYPE_UNCHANGED);
+  if (restore) CallPaperSource(job, job->DefaultBin, TYPE_UNCHANGED);
   page = end + 1;
   return TRUE;
 }
@@ -66,13 +66,13 @@ BOOL PlayGroup(JobContext* job, LONG& page, bool paperSources, DWORD parts) {
 // The interleaf sheet after the group that started at `start`: the bodies again or blank
 // pages, from InterleafBin.
 BOOL PlayInterleaf(JobContext* job, LONG start) {
-  SendPaperSource(job, job->InterleafBin, TYPE_INTERLEAF);
+  CallPaperSource(job, job->InterleafBin, TYPE_INTERLEAF);
   if (job->InterleafOptions & INTERLEAF_REPEAT_BODIES) {
     if (!PlayGroup(job, start, false, PART_BODY)) return FALSE;
   } else {
-    SendBlankPages(job, job->PagesPerSide);
+    CallBlankPages(job, job->PagesPerSide);
   }
-  SendPaperSource(job, job->DefaultBin, TYPE_DEFAULT);
+  CallPaperSource(job, job->DefaultBin, TYPE_DEFAULT);
   return TRUE;
 }
 

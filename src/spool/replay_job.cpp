@@ -9,11 +9,11 @@ bool PageHasLead(const JobContext* job, LONG page) {
   return entry && (entry->EntryFlags & ENTRY_HAS_LEAD);
 }
 
-void SendPaperSource(JobContext* job, std::int16_t paperSource, LONG typeRequest) {
+void CallPaperSource(JobContext* job, std::int16_t paperSource, LONG typeRequest) {
   if (job->PaperSourceCallback) job->PaperSourceCallback(job, paperSource, typeRequest);
 }
 
-void SendBlankPages(JobContext* job, LONG count) {
+void CallBlankPages(JobContext* job, LONG count) {
   if (!job->BlankPageCallback) return;
   for (LONG i = 0; i < count; ++i) job->BlankPageCallback(job);
 }

@@ -15,17 +15,17 @@ constexpr DWORD DUPLEX_WHOLE_SHEETS = 4;
 bool SendReverseSource(JobContext* job, LONG last, LONG sheet, bool pending) {
   if (last <= sheet) {
     if (!UsesBins(job) || job->FirstBin == job->DefaultBin || pending) return false;
-    SendPaperSource(job, job->FirstBin, TYPE_UNCHANGED);
+    CallPaperSource(job, job->FirstBin, TYPE_UNCHANGED);
     return true;
   }
   if (last == job->PageIndex.PageCount) {
     if (!UsesBins(job) || SkipsDefaultBin(job, job->LastBin)) return false;
-    SendPaperSource(job, job->LastBin, TYPE_UNCHANGED);
+    CallPaperSource(job, job->LastBin, TYPE_UNCHANGED);
     return true;
   }
   if (last == 2 * sheet && job->PaperSourceMode == PAPER_FIRST_SECOND_LAST &&
       job->SecondBin != job->DefaultBin) {
-    SendPaperSource(job, job->SecondBin, TYPE_UNCHANGED);
+    CallPaperSource(job, job->SecondBin, TYPE_UNCHANGED);
     return true;
   }
   return false;
@@ -44,7 +44,7 @@ BOOL PlayReverseSide(JobContext* job, LONG& cur, bool paperSources, bool& pendin
       paperSources && job->PaperSourceCallback && SendReverseSource(job, cur, sheet, pending);
   const LONG sides = (pageCount + side - 1) / side;
   if (job->DuplexMode && cur == pageCount && sides % 2 == 1) {
-    SendBlankPages(job, side);
+    CallBlankPages(job, side);
     if (restore && !pending) pending = true;
   }
   BOOL result = TRUE;
@@ -53,13 +53,13 @@ BOOL PlayReverseSide(JobContext* job, LONG& cur, bool paperSources, bool& pendin
     result = ReplayEntry(job, SpoolEntry::kPage, page, parts);
     if (!result) break;
   }
-  SendBlankPages(job, left);
+  CallBlankPages(job, left);
   if (result) cur = start - 1;
   if (restore || pending) {
     if (job->DuplexMode && !pending) {
       pending = true;
     } else {
-      SendPaperSource(job, job->DefaultBin, TYPE_UNCHANGED);
+      CallPaperSource(job, job->DefaultBin, TYPE_UNCHANGED);
       pending = false;
     }
   }
@@ -79,7 +79,7 @@ BOOL PlayReverseSheet(JobContext* job, LONG& cur, bool paperSources, DWORD parts
     if (!ReplayEntry(job, SpoolEntry::kPage, page, parts)) return FALSE;
   }
   if (missing > 0 && job->GroupPadCallback) job->GroupPadCallback(job, group, group - missing);
-  if (restore) SendPaperSource(job, job->DefaultBin, TYPE_UNCHANGED);
+  if (restore) CallPaperSource(job, job->DefaultBin, TYPE_UNCHANGED);
   cur = start - 1;
   return TRUE;
 }
@@ -87,13 +87,13 @@ BOOL PlayReverseSheet(JobContext* job, LONG& cur, bool paperSources, DWORD parts
 // The interleaf sheet ahead of the group that ends at `cur`: its bodies again or blank pages,
 // from InterleafBin.
 BOOL PlayInterleaf(JobContext* job, LONG cur, bool& pending) {
-  SendPaperSource(job, job->InterleafBin, TYPE_INTERLEAF);
+  CallPaperSource(job, job->InterleafBin, TYPE_INTERLEAF);
   if (job->InterleafOptions & INTERLEAF_REPEAT_BODIES) {
     if (!PlayReverseSide(job, cur, false, pending, PART_BODY)) return FALSE;
   } else {
-    SendBlankPages(job, job->PagesPerSide);
+    CallBlankPages(job, job->PagesPerSide);
   }
-  SendPaperSource(job, job->DefaultBin, TYPE_DEFAULT);
+  CallPaperSource(job, job->DefaultBin, TYPE_DEFAULT);
   return TRUE;
 }
 

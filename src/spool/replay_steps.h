@@ -14,8 +14,8 @@ BOOL ReplayReverse(JobContext* job, LONG passes);
 // Whether page n exists and has a lead part.
 bool PageHasLead(const JobContext* job, LONG page);
 // The callbacks, skipped when the job has none.
-void SendPaperSource(JobContext* job, std::int16_t paperSource, LONG typeRequest);
-void SendBlankPages(JobContext* job, LONG count);
+void CallPaperSource(JobContext* job, std::int16_t paperSource, LONG typeRequest);
+void CallBlankPages(JobContext* job, LONG count);
 // Whether PaperSourceMode gives the first, (second) and last sheets their own bins.
 bool UsesBins(const JobContext* job);
 // Whether ReplayOptions bit 12 leaves out `bin` because it equals DefaultBin.

@@ -6,6 +6,7 @@
 
 #include "engine/exports.h"
 #include "jobinfo/driver_block.h"
+#include "spool/paper_commands.h"
 #include "support/job_fixture.h"
 #include "support/test_machine.h"
 
@@ -170,8 +171,9 @@ TEST_F(StartDocTest, FillsTheDriverBlockHandles) {
   EXPECT_NE(driver->ModuleHandle, nullptr);
   EXPECT_EQ(driver->PrinterHandle, machine_.printer());
   EXPECT_EQ(driver->SpoolerJobId, machine_.spooler().config().jobId);
-  EXPECT_EQ(job()->PaperSourceCallback, nullptr);
-  EXPECT_EQ(job()->BlankPageCallback, nullptr);
+  EXPECT_EQ(job()->PaperSourceCallback, SendPaperSource);
+  EXPECT_EQ(job()->BlankPageCallback, SendBlankPage);
+  EXPECT_EQ(job()->GroupPadCallback, nullptr);
 }
 
 TEST_F(StartDocTest, PageCallsAndAbortLeaveTheJobAsItWas) {

@@ -370,6 +370,75 @@ TEST_F(PlayTest, AFullTemporaryDriveCancelsTheSpooledJob) {
   EXPECT_EQ(SpoolFilesIn(dir_ / "root" / "C"), std::vector<std::string>{});
 }
 
+// Two collated copies, two-sided in reverse order, with the first and last sheets from their
+// own paper sources: the driver's commands in the mode bracket between the pages. Lower (2)
+// is paper-source command 13, upper (1) 11, envelope (5) 5.
+TEST_F(PlayTest, AReplayWithPaperSourcesAndBlankSidesGivesTheDriversCommands) {
+  const std::string settings =
+      Data(JobSettingsRecord({.commandBracketOn = 1, .blankPageValue = 2}));
+  const std::string job =
+      Spool(100) + Spool(105) + Data(RawDataRecord("H")) + Spool(107) + Data(RawDataRecord("L1")) +
+      Spool(108) + Data(RawDataRecord("B1")) + Spool(107) + Data(RawDataRecord("L2")) + Spool(108) +
+      Data(RawDataRecord("B2")) + Spool(107) + Data(RawDataRecord("L3")) + Spool(108) +
+      Data(RawDataRecord("B3")) + Spool(106) + Data(RawDataRecord("T")) + Spool(101);
+  const std::string parameters = Spool(103, 0, {0, 0, 2, 0}) + Spool(103, 1, {1, 1}) +
+                                 Spool(103, 2, {1, 1}) + Spool(103, 3, {0, 1}) +
+                                 Spool(103, 4, {2, 1, 3, 5, 4});
+  const ToolRun run =
+      Play(settings + job + parameters + Spool(104) + Spool(102), {"--root", Root()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string lastSheet = "}p\x1E\x1B[5q\x1B[0&}";
+  const std::string blankSide = "}p\x1E\x1B[2v\x1B[0&}\f";
+  const std::string defaultBin = "}p\x1E\x1B[13q\x1B[0&}";
+  const std::string firstSheet = "}p\x1E\x1B[11q\x1B[0&}";
+  const std::string pass = "H" + lastSheet + blankSide + "B3" + defaultBin + "L3" + firstSheet +
+                           "B2L2B1" + defaultBin + "T";
+  EXPECT_EQ(Port(), pass + pass);
+}
+
+// Spool control records (id 0x1001): subcommand, then its fields.
+std::string SpoolControl(std::uint32_t subcommand, std::initializer_list<std::uint32_t> fields) {
+  return Data(SpoolControlRecord(subcommand, fields));
+}
+
+// Three copies of a job that fits 1 MiB: the renderer asks (9), then has it sent once inside
+// the printer's spool request (1); the printer makes the copies.
+TEST_F(PlayTest, AJobThatFitsThePrintersMemoryGoesOutOnceInsideTheSpoolRequest) {
+  const std::string stream = SpooledJob() + Spool(103, 0, {0, 0, 3, 0}) +
+                             SpoolControl(9, {1, 0, 0, 0, 10}) + SpoolControl(1, {1}) + Spool(102);
+  const ToolRun run = Play(stream, {"--root", Root()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Port(),
+            "\x1B%-12345X@PJL RVXMODE\n@PJL SPOOL COPIES=3 ENDSTR=\"ENDOFJOBSPOOL\"\n"
+            "HL1B1L2B2T"
+            "ENDOFJOBSPOOL\x1B%-12345X");
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 3u);
+  const std::size_t question = log.size() - 3;  // 9, 1 and 102 close the stream
+  EXPECT_EQ(log[question],
+            R"({"event":"call","n":)" + std::to_string(question) +
+                R"(,"fn":"DrvSplWritePrinter","id":4097,"result":true,"written":32})");
+  EXPECT_EQ(log[question + 1],
+            R"({"event":"call","n":)" + std::to_string(question + 1) +
+                R"(,"fn":"DrvSplWritePrinter","id":4097,"result":true,"written":16})");
+  EXPECT_EQ(SpoolFilesIn(dir_ / "root" / "C"), std::vector<std::string>{});
+}
+
+// One copy never fits: the answer is no (0 written) and the host sends the job once.
+TEST_F(PlayTest, ASingleCopyIsSentByTheHost) {
+  const std::string stream = SpooledJob() + Spool(103, 0, {0, 0, 1, 0}) +
+                             SpoolControl(9, {1, 0, 0, 0, 10}) + SpoolControl(1, {1});
+  const ToolRun run = Play(stream, {"--root", Root()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Port(), "\x1B%-12345X@PJL RVXMODE\nHL1B1L2B2T\x1B%-12345X");
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 2u);
+  const std::size_t question = log.size() - 2;  // 9 and 1 close the stream
+  EXPECT_EQ(log[question],
+            R"({"event":"call","n":)" + std::to_string(question) +
+                R"(,"fn":"DrvSplWritePrinter","id":4097,"result":false,"written":0})");
+}
+
 // The sample accounting plug-in installed in the driver directory of the played machine,
 // logging each call it receives into the test's folder.
 class AccountingPlayTest : public PlayTest {

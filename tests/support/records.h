@@ -70,6 +70,15 @@ inline Record SpoolRecord(std::uint32_t subcommand, std::int32_t parameter = 0,
   return record;
 }
 
+// Spool control record (id 0x1001): subcommand, then the fields behind it.
+inline Record SpoolControlRecord(std::uint32_t subcommand,
+                                 std::initializer_list<std::uint32_t> fields = {}) {
+  Record record(0x1001);
+  record.U32(subcommand);
+  for (std::uint32_t field : fields) record.U32(field);
+  return record;
+}
+
 // Overlay file record (id 3): the subcommand and the two payload words behind it.
 inline Record OverlayRecord(std::uint32_t subcommand, std::uint32_t second = 0,
                             std::uint32_t third = 0) {
