@@ -1,12 +1,11 @@
 #include "engine/output_sink.h"
 
+#include "engine/job_errors.h"
 #include "engine/slots.h"
 #include "platform/platform.h"
 
 namespace spoolhook {
 namespace {
-
-constexpr DWORD kNoDiskSpace = 17;
 
 bool CaptureIsOpen(const JobContext* job) {
   return (job->OutputMode & OUTPUT_CAPTURE) && job->CaptureFile != INVALID_HANDLE_VALUE;
@@ -16,7 +15,7 @@ bool CaptureIsOpen(const JobContext* job) {
 // file is useless, so it is closed and deleted, and the user is told there is no space.
 BOOL FailSpoolWrite(JobContext* job) {
   job->Flags |= OUTPUT_CANCELLED | SPOOL_WRITE_FAILED;
-  job->JobError = kNoDiskSpace;
+  job->JobError = JOB_ERROR_NO_DISK_SPACE;
   job->ErrorLatched = 1;
   CloseFileSlot(&job->SpoolFile);
   // Only the file being written is deleted: an overlay path the job merely names may be an

@@ -2,11 +2,11 @@
 
 #include "accounting/accounting_records.h"
 #include "engine/engine_records.h"
+#include "engine/job_errors.h"
 #include "engine/output_sink.h"
 #include "jobinfo/job_info_record.h"
 #include "jobinfo/job_settings_record.h"
 #include "jobinfo/pjl_record.h"
-#include "notify/job_errors.h"
 #include "notify/notify_after_record.h"
 #include "overlay/overlay_download_record.h"
 #include "overlay/overlay_record.h"
@@ -39,9 +39,11 @@ struct EngineRecord {
 
 // Engine ids without a row are accepted and ignored: TRUE with 0 written.
 constexpr EngineRecord kEngineRecords[] = {
-    {0, HandleRawDataRecord}, {1, HandleSettingsRecord},
-    {2, HandleSpoolRecord},   {kOverlayRecordId, DispatchOverlayRecord},
-    {5, HandleStringRecord},
+    {0, HandleRawDataRecord},                   // printer data
+    {1, HandleSettingsRecord},                  // output mode, accounting path, user name
+    {2, HandleSpoolRecord},                     // spool file and replay
+    {kOverlayRecordId, DispatchOverlayRecord},  // overlay files
+    {5, HandleStringRecord},                    // overlay and capture paths
 };
 
 // Driver records by id range, inclusive. Ids with the driver bit and no row go to the job

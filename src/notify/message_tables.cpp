@@ -1,6 +1,6 @@
 #include "notify/message_tables.h"
 
-#include "notify/job_errors.h"
+#include "engine/job_errors.h"
 #include "overlay/overlay_header.h"
 
 namespace spoolhook {

@@ -1,7 +1,7 @@
 #include "notify/notify_after_record.h"
 
+#include "engine/job_errors.h"
 #include "jobinfo/driver_block.h"
-#include "notify/job_errors.h"
 #include "notify/job_message.h"
 #include "notify/message_tables.h"
 

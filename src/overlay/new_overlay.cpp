@@ -1,7 +1,7 @@
 #include "overlay/new_overlay.h"
 
+#include "engine/job_errors.h"
 #include "engine/slots.h"
-#include "notify/job_errors.h"
 #include "overlay/file_probes.h"
 #include "overlay/opened_file.h"
 #include "overlay/overlay_header.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "notify/job_errors.h"
+#include "engine/job_errors.h"
 #include "overlay/opened_file.h"
 
 namespace spoolhook {

@@ -1,6 +1,6 @@
 #include "overlay/overlay_record.h"
 
-#include "notify/job_errors.h"
+#include "engine/job_errors.h"
 #include "overlay/new_overlay.h"
 #include "overlay/overlay_files.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "notify/job_errors.h"
+#include "engine/job_errors.h"
 #include "platform/platform.h"
 
 namespace spoolhook {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/job_errors.h"
 #include "engine/slots.h"
 #include "platform/platform.h"
 #include "spool/page_marks.h"
@@ -47,7 +48,7 @@ BOOL CreateSpoolFile(JobContext* job) {
   char root[kTempPathChars] = {};
   if (!GetTempRoot(root)) return FailSpoolFile(job);
   if (!HasFreeSpace(root)) {
-    job->JobError = kErrorNoDiskSpace;
+    job->JobError = JOB_ERROR_NO_DISK_SPACE;
     return FailSpoolFile(job);
   }
   if (!Os().GetTempFileNameA(root, "SPL", 0, job->SpoolFileName)) {
@@ -57,7 +58,7 @@ BOOL CreateSpoolFile(JobContext* job) {
   if (OpenFileSlot(&job->SpoolFile, job->SpoolFileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_SEQUENTIAL_SCAN,
                    nullptr) == INVALID_HANDLE_VALUE) {
-    job->JobError = kErrorSpoolFileNotCreated;
+    job->JobError = JOB_ERROR_CANNOT_CREATE;
     return FailSpoolFile(job);
   }
   job->Spooling = 1;

@@ -7,10 +7,6 @@
 
 namespace spoolhook {
 
-// Error codes this subsystem leaves in JobError.
-constexpr DWORD kErrorNoDiskSpace = 17;
-constexpr DWORD kErrorSpoolFileNotCreated = 19;
-
 // Creates the spool file and turns Spooling on. Any failure cancels the job's output and
 // latches the error.
 BOOL CreateSpoolFile(JobContext* job);

@@ -1,4 +1,5 @@
-// The job's error codes (JobError): what the last engine record left for the pop-up.
+// The job's error codes (JobError): what the last engine record left for the pop-up step,
+// which tells the user of each with its message.
 #pragma once
 
 #include "platform/win_types.h"
