@@ -607,6 +607,147 @@ TEST_F(PlayTest, JobInformationAndPjlLinesReachThePortWithThePage) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Port(), before + after);
   EXPECT_EQ(Log(), log);
+}
+
+namespace {
+
+// Every call of a run returned TRUE (the control frames' calls log no result).
+void ExpectEveryCallSucceeded(const std::vector<std::string>& log) {
+  for (const std::string& line : log) {
+    EXPECT_EQ(line.find(R"("result":false)"), std::string::npos) << line;
+  }
+}
+
+// A collated two-copy job that spools its job information with its pages: the PJL job-name
+// line, steps 1 and 2, the 0x1015 zero bytes and the user text in the header; two pages;
+// step 6, step 8 and the end-of-job line in the trailer.
+std::string SpooledJobWithJobInformation() {
+  return Data(JobSettingsRecord({.jobInfoFlags = 0x02, .userName = "bob", .jobTitle = "Report"})) +
+         Spool(100) + Spool(105) + Data(Record(0x1032)) + Data(Record(0x1014).U32(1)) +
+         Data(Record(0x1014).U32(2)) + Data(Record(0x1015)) + Data(RawDataRecord("HDR")) +
+         Data(Record(0x1030)) + Spool(107) + Data(RawDataRecord("L1")) + Spool(108) +
+         Data(RawDataRecord("B1\f")) + Spool(107) + Data(RawDataRecord("L2")) + Spool(108) +
+         Data(RawDataRecord("B2\f")) + Spool(106) + Data(Record(0x1014).U32(6)) +
+         Data(Record(0x1014).U32(8)) + Data(Record(0x1033)) + Spool(101);
+}
+
+// Two copies, collated.
+std::string TwoCollatedCopies() { return Spool(103, 0, {0, 0, 2, 0}) + Spool(103, 2, {1, 0}); }
+
+struct SpooledJobInformationRun {
+  const char* what;
+  std::vector<std::string> portOptions;
+  std::string zeros;      // what 0x1015 sends straight to the printer while the job spools
+  std::string byteCount;  // step 6: the bytes that reached the port by then, plus 47
+};
+
+// The packets and lines land in the spool file in the order of their records, between the
+// page data; only the zero bytes of 0x1015 pass the spool file, so they come first at the port
+// and are counted by step 6, while nothing spooled is. The replay then plays the spool file,
+// byte for byte, twice.
+TEST_F(PlayTest, JobInformationIsSpooledWithThePagesAndReplayedWithEachCopy) {
+  const SpooledJobInformationRun cases[] = {
+      {"port of another monitor", {}, std::string(128, '\0'), "00 00 00 AF"},
+      {"LPR port", {"--printer-port", "lpd1:", "--lpr-port", "LPD1:"}, "", "00 00 00 2F"},
+  };
+  for (const SpooledJobInformationRun& entry : cases) {
+    SCOPED_TRACE(entry.what);
+    const std::string copy =
+        "@PJL JOB NAME = \"\"\r\n" + Attribute("00 0B", Hex("00 04 00 11 06") + "Report") +
+        Attribute("00 08", Hex("00 06 00 11 03") + "bob") +
+        Attribute("00 0A", Hex("00 09 7D 43 3F 00 0D 05 24 22")) +
+        ExtAttribute("00 0A", Hex("07 D9 13 01 03") + "bob" + Hex("00 00")) + "HDR" +
+        " USER=\"bob\"" + "L1" + "B1\f" + "L2" + "B2\f" +
+        Attribute("00 06", Hex("07 D6 " + entry.byteCount)) +
+        ExtAttribute("00 0B", Hex("08 2B 00 11 06") + "Report") + "@PJL EOJ NAME = \"\"\r\n";
+    std::vector<std::string> options{"--time", "2004-03-07T13:05:09.250"};
+    options.insert(options.end(), entry.portOptions.begin(), entry.portOptions.end());
+    const fs::path drive = dir_ / "root" / "C";
+
+    // Spooled only, its spool file kept: the port has nothing but the zero bytes.
+    std::vector<std::string> keep = options;
+    keep.insert(keep.end(), {"--root", Root(), "--fail", "DeleteFileA"});
+    ToolRun run = Play(SpooledJobWithJobInformation(), keep);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Port(), entry.zeros);
+    EXPECT_EQ(SpoolFilesIn(drive), std::vector<std::string>{".TMP:" + copy});
+    ExpectEveryCallSucceeded(Log());
+    fs::remove_all(dir_ / "root");
+
+    // Replayed twice, then deleted.
+    options.insert(options.end(), {"--root", Root()});
+    run = Play(SpooledJobWithJobInformation() + TwoCollatedCopies() + Spool(104) + Spool(102),
+               options);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Port(), entry.zeros + copy + copy);
+    EXPECT_EQ(SpoolFilesIn(drive), std::vector<std::string>{});
+    ExpectEveryCallSucceeded(Log());
+    fs::remove_all(dir_ / "root");
+  }
+}
+
+// First sheet from the upper bin (1), last sheet from the lower bin (2), automatic selection
+// (7) by default: the forward replay asks for the first bin ahead of page 1, and for the
+// default and then the last bin ahead of page 2, in each copy.
+TEST_F(PlayTest, ACollatedReplayAsksForPaperSourcesBetweenThePages) {
+  // DrvSplStartDoc registers no paper-source callback yet, so no command is sent. Once it
+  // does, these become "\x1B[11q" and "\x1B[0q\x1B[13q".
+  const std::string firstBin, defaultAndLastBin;
+  const std::string copy = "H" + firstBin + "L1B1" + defaultAndLastBin + "L2B2T";
+  const ToolRun run = Play(SpooledJob() + TwoCollatedCopies() + Spool(103, 3, {0, 1}) +
+                               Spool(103, 4, {7, 1, 3, 2, 0}) + Spool(104) + Spool(102),
+                           {"--root", Root()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Port(), copy + copy);
+  ExpectEveryCallSucceeded(Log());
+}
+
+// The sample plug-in's answers at the start of the job: its text names the job in both PJL
+// lines and fills the account packets, its number the account-number packet, its job handle
+// the job identifier (with the job id 7, the job's machine and the computer), and the word it
+// leaves in the start block the plug-in value packet. The end block counts every byte that
+// reached the port.
+TEST_F(AccountingPlayTest, ThePluginsAnswersReachThePjlLinesAndThePackets) {
+  ::setenv("ACCOUNTING_SAMPLE_TEXT", "Dept \"7\"", 1);
+  ::setenv("ACCOUNTING_SAMPLE_NUMBER", "4660", 1);
+  ::setenv("ACCOUNTING_SAMPLE_HANDLE", "51966", 1);
+  ::setenv("ACCOUNTING_SAMPLE_VALUE", "9", 1);
+  const ToolRun run = Play(
+      Data(SettingsRecord(1, 17, kAccountingPath)) +
+          Data(JobSettingsRecord({.jobInfoFlags = 0x18, .userName = "bob", .jobTitle = "Report"})) +
+          Data(Record(0x1070).PadTo(72)) + Data(Record(0x1032)) + Data(Record(0x1014).U32(3)) +
+          Data(Record(0x1014).U32(4)) + Data(Record(0x1014).U32(5)) + Data(Record(0x1014).U32(7)) +
+          Data(RawDataRecord("page\f")) + Data(Record(0x1033)) + Data(Record(0x1071).PadTo(16)),
+      {"--root", RootWithPlugin(), "--job-id", "7"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(
+      Port(),
+      "@PJL JOB NAME = \"Dept \"7\"\"\r\n" + Attribute("00 0B", Hex("00 08 08") + "Dept \"7\"") +
+          Attribute("00 06", Hex("00 12 00 00 12 34")) +
+          Attribute("00 0D", Hex("00 0B 00 03 08") + "Dept \"7\"") +
+          Attribute("00 42", Hex("01 18 8B F2 3A 27 2E 1E 44 D4 B2 1F 57 32 97 D7 93 AB") + "cafe" +
+                                 std::string(4, '\0') + "7" + std::string(7, '\0') + "\\\\WS01" +
+                                 std::string(10, '\0') + "PRINTSRV" + std::string(8, '\0')) +
+          Attribute("00 06", Hex("00 C5 00 00 00 09")) + "page\f" +
+          "@PJL EOJ NAME = \"Dept \"7\"\"\r\n");
+  ExpectEveryCallSucceeded(Log());
+  // 28 + 31 + 26 + 33 + 86 + 26 + 5 + 28 = 263 bytes sent; no entries; the flags word 1 of a
+  // job without the command bracket.
+  const std::string endBlock =
+      "5c000000"
+      "00000200"
+      "07010000"
+      "00000000"
+      "00000000"
+      "00000000"
+      "01000000" +
+      std::string(2 * 64, '0');
+  const std::vector<std::string> plugin = PluginLog();
+  ASSERT_EQ(plugin.size(), 2u);
+  EXPECT_EQ(plugin[0].rfind(R"({"call":"start",)", 0), 0u) << plugin[0];
+  EXPECT_EQ(plugin[1], R"({"call":"end","path":"C:\\ACCT\\JOBS.DAT","handle":51966,"end":")" +
+                           endBlock + R"("})");
+}
 
 }  // namespace
 }  // namespace spoolhook::testing
