@@ -690,9 +690,8 @@ TEST_F(PlayTest, JobInformationIsSpooledWithThePagesAndReplayedWithEachCopy) {
 // (7) by default: the forward replay asks for the first bin ahead of page 1, and for the
 // default and then the last bin ahead of page 2, in each copy.
 TEST_F(PlayTest, ACollatedReplayAsksForPaperSourcesBetweenThePages) {
-  // DrvSplStartDoc registers no paper-source callback yet, so no command is sent. Once it
-  // does, these become "\x1B[11q" and "\x1B[0q\x1B[13q".
-  const std::string firstBin, defaultAndLastBin;
+  // Paper sources 1, 7 and 2 are the commands of numbers 11, 0 and 13.
+  const std::string firstBin = "\x1B[11q", defaultAndLastBin = "\x1B[0q\x1B[13q";
   const std::string copy = "H" + firstBin + "L1B1" + defaultAndLastBin + "L2B2T";
   const ToolRun run = Play(SpooledJob() + TwoCollatedCopies() + Spool(103, 3, {0, 1}) +
                                Spool(103, 4, {7, 1, 3, 2, 0}) + Spool(104) + Spool(102),
