@@ -24,12 +24,28 @@ data_frame() {
   { u32 "$(wc -c <"$work/payload")"; cat "$work/payload"; } >>"$stream"
 }
 
-# A data frame holding a raw data record (id 0) with the bytes of $1 as its payload.
+# A data frame holding a raw data record (id 0) with the bytes of $1 as its payload. Outside
+# spooling its bytes are what the port must get next.
 raw_record() {
   printf '%b' "$1" >"$work/payload"
   { u32 $(($(wc -c <"$work/payload") + 8)); u32 0; u32 0; cat "$work/payload"; } >>"$stream"
-  cat "$work/payload" >>"$expected"
+  $spooling || cat "$work/payload" >>"$expected"
 }
+
+# A data frame holding a spool record (id 2): subcommand $1, then the words $2... (the
+# parameter and the value slots). Subcommand 100 starts spooling, 101 ends it.
+spool_record() {
+  local word
+  { u32 $((8 + 4 * $#)); u32 2; u32 0; for word; do u32 "$word"; done; } >>"$stream"
+  case $1 in
+    100) spooling=true ;;
+    101) spooling=false ;;
+  esac
+}
+
+# Bytes the port must get next that no raw data record of the stream carries as such (a
+# replay's output).
+expect_port() { printf '%b' "$1" >>"$expected"; }
 
 windows_path() { "$wine" winepath.exe -w "$1"; }
 
@@ -50,6 +66,7 @@ for name in $(declare -F | awk '{print $3}' | grep '^stream_'); do
   expected=$work/${name#stream_}.expected
   : >"$stream"
   : >"$expected"
+  spooling=false
   "$name"
   base=${stream%.stream}
   "$player" play --port "$base.host.port" --log "$base.host.log" "$stream"
