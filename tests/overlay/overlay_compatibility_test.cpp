@@ -107,6 +107,13 @@ const CompatibilityCase kCases[] = {
      4},
     {"a negative resolution never matches", [](FormSettings& f) { f.resolution = 0xFFFF; },
      [](OverlayCheck& c) { c.resolution = -1; }, 4},
+    {"the resolution before scaling", [](FormSettings&) {},
+     [](OverlayCheck& c) {
+       c.resolution = 300;
+       c.compatibility = 0;
+       c.scalingOrLayout = 1;
+     },
+     4},
     {"the colour before scaling", [](FormSettings&) {},
      [](OverlayCheck& c) {
        c.colourMode = 1;
