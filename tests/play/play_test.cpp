@@ -607,6 +607,29 @@ TEST_F(PlayTest, JobInformationAndPjlLinesReachThePortWithThePage) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Port(), before + after);
   EXPECT_EQ(Log(), log);
+}
 
-}  // namespace
+// Two collated copies of a spooled job whose header carries the PJL job-name line, the user
+// text and step 1's packets and whose trailer carries the end-of-job line: all of them go into
+// the spool file, nothing reaches the port before the replay, and each copy repeats them with
+// the pages.
+TEST_F(PlayTest, JobInformationIsSpooledAndReplayedWithEveryCopy) {
+  const std::string stream =
+      Data(JobSettingsRecord({.userName = "bob", .jobTitle = "Report"})) + Spool(100) + Spool(105) +
+      Data(Record(0x1032)) + Data(Record(0x1030)) + Data(Record(0x1014).U32(1)) +
+      Data(RawDataRecord("H")) + Spool(107) + Data(RawDataRecord("L1")) + Spool(108) +
+      Data(RawDataRecord("B1")) + Spool(107) + Data(RawDataRecord("L2")) + Spool(108) +
+      Data(RawDataRecord("B2")) + Spool(106) + Data(RawDataRecord("T")) + Data(Record(0x1033)) +
+      Spool(101) + Spool(103, 0, {0, 0, 2, 0}) + Spool(103, 2, {1, 0}) + Spool(104) + Spool(102);
+  const std::string copy = "@PJL JOB NAME = \"\"\r\n USER=\"bob\"" +
+                           Attribute("00 0B", Hex("00 04 00 11 06") + "Report") +
+                           Attribute("00 08", Hex("00 06 00 11 03") + "bob") +
+                           Attribute("00 0A", Hex("00 09 7D 43 3F 00 0D 05 24 22")) +
+                           "HL1B1L2B2T@PJL EOJ NAME = \"\"\r\n";
+  const ToolRun run = Play(stream, {"--root", Root(), "--time", "2004-03-07T13:05:09.250"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Port(), copy + copy);
+  EXPECT_EQ(SpoolFilesIn(dir_ / "root" / "C"), std::vector<std::string>{});
+}
+
 }  // namespace spoolhook::testing
