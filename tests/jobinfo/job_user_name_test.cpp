@@ -122,6 +122,21 @@ TEST(UserNameFallbackTest, TheAccountNameIsCutTo32Bytes) {
   EXPECT_STREQ(job.driver().JobUserName, "abcdefghijABCDEFGHIJ0123456789kl");
 }
 
+// 31 single-byte characters and 9 double-byte ones: 49 ANSI bytes, more than the name's 40
+// units, are converted whole; the 32nd byte is the first half of a double-byte character and
+// is kept without its second half.
+TEST(UserNameFallbackTest, ADoubleByteCharacterOnThe32ndByteIsCutInTwo) {
+  const std::u16string name = std::u16string(31, u'a') + std::u16string(9, u'\u3042');
+  ConfiguredJob job(Spooler(name));
+  ScriptedPlatform os;
+  os.doubleByteAnsi = true;
+  ASSERT_TRUE(job.WriteSettings());
+  EXPECT_EQ(std::u16string(job.job()->UserName), name);
+  EXPECT_EQ(std::string(job.driver().JobUserName, 33),
+            std::string(31, 'a') + "\x82" + std::string(1, '\0'));
+  EXPECT_TRUE(job.CloseWithoutLeaks());
+}
+
 TEST(UserNameFallbackTest, TheAccountNameIsThatOfTheCallingAccount) {
   ConfiguredJob job(NoJobInfo());
   char16_t account[257] = {};

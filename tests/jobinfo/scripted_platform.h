@@ -1,7 +1,7 @@
 // A platform in front of the test machine's that changes what a few calls answer, the same
 // on the host and under Windows: the clock, the account and computer names, the job's names
-// as Wine's spooler gives them (none), and which registry keys exist. Installed for its
-// lifetime.
+// as Wine's spooler gives them (none), a double-byte ANSI code page, and which registry keys
+// exist. Installed for its lifetime.
 #pragma once
 
 #include <optional>
@@ -21,6 +21,9 @@ class ScriptedPlatform : public ForwardingPlatform {
   std::optional<std::u16string> account;
   std::optional<std::u16string> computer;
   bool jobNamesMissing = false;  // GetJobW gives no pUserName and no pMachineName
+  // WideCharToMultiByte as a double-byte code page: every unit above 0x7F becomes the lead
+  // byte 0x82 and a trail byte; like Windows, it fails when the destination is too small.
+  bool doubleByteAnsi = false;
   // When set, the only keys under HKEY_LOCAL_MACHINE that RegOpenKeyExW opens.
   std::optional<std::vector<std::u16string>> registryKeys;
   // Every key path RegOpenKeyExW was asked for, and how many opened keys are not closed.
@@ -60,6 +63,31 @@ class ScriptedPlatform : public ForwardingPlatform {
     buffer[computer->size()] = u'\0';
     *size = static_cast<DWORD>(computer->size());
     return TRUE;
+  }
+
+  int WideCharToMultiByte(UINT codePage, DWORD flags, const char16_t* wide, int wideCount,
+                          char* multiByte, int multiByteSize, const char* defaultChar,
+                          BOOL* usedDefaultChar) override {
+    if (!doubleByteAnsi || wideCount != -1) {
+      return inner().WideCharToMultiByte(codePage, flags, wide, wideCount, multiByte, multiByteSize,
+                                         defaultChar, usedDefaultChar);
+    }
+    std::string bytes;
+    for (const char16_t* unit = wide;; ++unit) {
+      if (*unit > 0x7F) {
+        bytes += {'\x82', static_cast<char>(0x9F + (*unit & 0x3F))};
+      } else {
+        bytes += static_cast<char>(*unit);
+      }
+      if (*unit == u'\0') break;
+    }
+    if (multiByteSize == 0) return static_cast<int>(bytes.size());
+    if (bytes.size() > std::size_t(multiByteSize)) {
+      inner().SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return 0;
+    }
+    bytes.copy(multiByte, bytes.size());
+    return static_cast<int>(bytes.size());
   }
 
   LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD options, REGSAM access,
