@@ -166,6 +166,9 @@ TEST_F(PageIndexTest, MarksWithoutAnIndexFail) {
   }
   // After the spool is deleted, the index is empty.
   SpoolPages(1);
+  // After 101 the closed file has no position to mark.
+  EXPECT_FALSE(Write(SpoolRecord(kMarkTrailer)).result);
+  EXPECT_EQ(job()->PageIndex.PageCount, 1);
   Sub(kDeleteSpool);
   EXPECT_EQ(job()->PageIndex.PageCount, 0);
   EXPECT_EQ(job()->PageIndex.Block, nullptr);

@@ -25,6 +25,7 @@ struct ReplayCase {
   std::uint32_t copies = 1;
   std::uint32_t replayOptions = 0;
   std::uint32_t firstBin = kFirstBin;
+  std::uint32_t lastBin = kLastBin;
   std::string expected;
 };
 
@@ -37,7 +38,7 @@ TEST_P(ReplaySequenceTest, SendsTheSequence) {
   Set(1, {c.duplexMode, c.pagesPerSide});
   Set(2, {c.collate, c.reverse});
   Set(3, {c.interleafOptions, c.paperSourceMode});
-  Set(4, {kDefaultBin, c.firstBin, kSecondBin, kLastBin, kInterleafBin});
+  Set(4, {kDefaultBin, c.firstBin, kSecondBin, c.lastBin, kInterleafBin});
   Sub(kReplay);
   EXPECT_EQ(Port(), c.expected);
   EXPECT_EQ(job()->ReplayBuffer, nullptr);
@@ -117,6 +118,63 @@ INSTANTIATE_TEST_SUITE_P(
                    .paperSourceMode = 3,
                    .reverse = 1,
                    .expected = "H PS(14,2) BL PS(10,4) B2 PS(14,2) BL PS(10,4) L2 B1 T "},
+        ReplayCase{.name = "ForwardLastBinEqualToTheDefaultIsNotSent",
+                   .paperSourceMode = 1,
+                   .lastBin = kDefaultBin,
+                   .expected = "H PS(11) L1 B1 PS(10) L2 B2 L3 B3 T "},
+        // Two-sided groups are a sheet: a page with the pages without leads after it.
+        ReplayCase{.name = "ForwardTwoSidedSecondSheet",
+                   .pages = 6,
+                   .noLead = {2, 4, 6},
+                   .paperSourceMode = 2,
+                   .duplexMode = 1,
+                   .expected = "H PS(11) L1 B1 B2 PS(10) PS(12) L3 B3 B4 PS(10) PS(13) L5 B5 "
+                               "B6 T "},
+        ReplayCase{.name = "ReverseFirstSecondAndLastBins",
+                   .pages = 5,
+                   .paperSourceMode = 2,
+                   .reverse = 1,
+                   .expected = "H PS(13) B5 PS(10) L5 B4 L4 B3 L3 PS(12) B2 PS(10) L2 PS(11) "
+                               "B1 PS(10) T "},
+        // In reverse order bit 12 concerns the last bin only; an equal first bin is never sent.
+        ReplayCase{.name = "ReverseBit12LeavesOutALastBinEqualToTheDefault",
+                   .paperSourceMode = 1,
+                   .reverse = 1,
+                   .replayOptions = 0x1000,
+                   .lastBin = kDefaultBin,
+                   .expected = "H B3 L3 B2 L2 PS(11) B1 PS(10) T "},
+        ReplayCase{.name = "ReverseLastBinEqualToTheDefaultWithoutBit12",
+                   .paperSourceMode = 1,
+                   .reverse = 1,
+                   .lastBin = kDefaultBin,
+                   .expected = "H PS(10) B3 PS(10) L3 B2 L2 PS(11) B1 PS(10) T "},
+        ReplayCase{.name = "ReverseFirstBinEqualToTheDefaultIsNotSent",
+                   .paperSourceMode = 1,
+                   .reverse = 1,
+                   .replayOptions = 0x1000,
+                   .firstBin = kDefaultBin,
+                   .expected = "H PS(13) B3 PS(10) L3 B2 L2 B1 T "},
+        // Each restore waits for the other side of its sheet.
+        ReplayCase{.name = "ReverseTwoSidedSecondSheet",
+                   .pages = 6,
+                   .paperSourceMode = 2,
+                   .duplexMode = 1,
+                   .reverse = 1,
+                   .expected = "H PS(13) B6 L6 B5 PS(10) L5 PS(12) B4 L4 B3 PS(10) L3 PS(11) "
+                               "B2 L2 B1 PS(10) T "},
+        ReplayCase{.name = "ReverseWholeSheetsWithBins",
+                   .pages = 6,
+                   .paperSourceMode = 2,
+                   .duplexMode = 4,
+                   .reverse = 1,
+                   .expected = "H PS(13) B5 B6 PS(10) L5 PS(12) B3 B4 PS(10) L3 PS(11) B1 B2 "
+                               "PS(10) T "},
+        ReplayCase{.name = "ReverseInterleafBodies",
+                   .pages = 2,
+                   .paperSourceMode = 3,
+                   .reverse = 1,
+                   .interleafOptions = 2,
+                   .expected = "H PS(14,2) B2 PS(10,4) B2 PS(14,2) B1 PS(10,4) L2 B1 T "},
         ReplayCase{.name = "ReverseWithNoPagesPerSideTakesOne",
                    .reverse = 1,
                    .pagesPerSide = 0,

@@ -98,7 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
         EstimateCase{"LowBitsOfTheModeCompared", 1000000, 4, 0x00010003, 2, 100, false},
         EstimateCase{"WholeModeCompared", 1000000, 0, 0x00010003, 2, 100, true},
         // 520 x 16 777 216 passes 4 GiB; 32-bit arithmetic would wrap it to 134 218 278.
-        EstimateCase{"UnitsDoNotWrap", 0, 0, 0, 0, 0x01000000, false}),
+        EstimateCase{"UnitsDoNotWrap", 0, 0, 0, 0, 0x01000000, false},
+        // 520 x 8 259 553 + 550 = 4 294 968 110: in 32 bits it would wrap to 814 and fit.
+        EstimateCase{"UnitsDoNotWrapToASmallNeed", 0, 0, 0, 0, 8259553, false}),
     [](const ::testing::TestParamInfo<EstimateCase>& info) {
       return std::string(info.param.name);
     });

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "spool/replay.h"
 #include "spool/spool_fixture.h"
 
 namespace spoolhook::testing {
@@ -157,6 +158,47 @@ TEST_F(SpoolFileTest, ClosingTheJobGivesBackTheIndexAndTheReader) {
   CloseJob();
   EXPECT_EQ(machine_.HeapBlockCount(), blocks);
   EXPECT_EQ(machine_.OpenHandleCount(), handles);
+}
+
+// The index's three blocks (pages, pass sections, cycle sections) and the replay buffer: a
+// block that cannot be had fails its subcommand and cancels the output, and the job still
+// gives back all it holds when it closes.
+TEST_F(SpoolFileTest, AnIndexOrReplayBufferThatCannotBeHadFailsItsSubcommand) {
+  struct AllocationFault {
+    std::uint32_t subcommand;
+    unsigned allocation;  // which HeapAlloc of the subcommand fails
+  };
+  const AllocationFault cases[] = {
+      {kCreateSpool, 1}, {kCreateSpool, 2}, {kCreateSpool, 3}, {kOpenReplay, 1}};
+  CloseJob();
+  const long blocks = machine_.HeapBlockCount();
+  const long handles = machine_.OpenHandleCount();
+  for (const AllocationFault& fault : cases) {
+    SCOPED_TRACE(::testing::Message() << fault.subcommand << " allocation " << fault.allocation);
+    SetUp();
+    if (fault.subcommand == kOpenReplay) SpoolPages(1);
+    machine_.faults().Reset();
+    machine_.faults().FailCall("HeapAlloc", fault.allocation);
+    const Written result = Write(SpoolRecord(fault.subcommand));
+    machine_.faults().Reset();
+    EXPECT_FALSE(result.result);
+    EXPECT_EQ(result.written, 0u);
+    EXPECT_TRUE(IsJobOutputCancelled(job()));
+    EXPECT_FALSE(IsReplayOpen(job()));
+    EXPECT_FALSE(Write(SpoolRecord(kMarkHeader)).result);
+    const std::string name = job()->SpoolFileName;
+    CloseJob();
+    if (!name.empty()) {
+      EXPECT_FALSE(machine_.FileExists(name));
+    }
+    if (blocks >= 0) {
+      EXPECT_EQ(machine_.HeapBlockCount(), blocks);
+    }
+    if (handles >= 0) {
+      EXPECT_EQ(machine_.OpenHandleCount(), handles);
+    }
+  }
+  SetUp();
 }
 
 struct ShortRecord {
