@@ -43,11 +43,15 @@ TEST_F(HostSystemInfo, AFrozenClockGivesTheSameTimeBothWays) {
 }
 
 TEST_F(HostSystemInfo, TheRealClockGivesUtcAndLocalTime) {
-  const std::time_t before = std::time(nullptr);
+  // The same clock as the machine's: time() may read a coarser one that lags behind it.
+  const auto now = [] {
+    return std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  };
+  const std::time_t before = now();
   SYSTEMTIME system{}, local{};
   machine().GetSystemTime(&system);
   machine().GetLocalTime(&local);
-  const std::time_t after = std::time(nullptr);
+  const std::time_t after = now();
 
   std::tm utc = AsTm(system);
   const std::time_t systemSeconds = ::timegm(&utc);
