@@ -55,12 +55,6 @@ void FillStartHead(BYTE* block, DWORD blockBytes, const DriverBlock& driver) {
 
 }  // namespace
 
-DWORD RecordWord(const RecordView& record, DWORD offset) {
-  DWORD value = 0;
-  record.ReadU32(offset, &value);
-  return value;
-}
-
 DWORD BlockWord(const BYTE* block, DWORD offset) {
   const BYTE* at = block + offset;
   return DWORD{at[0]} | DWORD{at[1]} << 8 | DWORD{at[2]} << 16 | DWORD{at[3]} << 24;
@@ -70,10 +64,10 @@ void FillJobStart(BYTE* block, JobContext* job, const RecordView& record) {
   const DriverBlock& driver = *GetDriverBlock(job);
   FillStartHead(block, kJobStartBytes, driver);
   std::memcpy(block + 36, record.Bytes(40, 32), 32);
-  PutU32(block + 92, RecordWord(record, 12));
-  PutU32(block + 104, RecordWord(record, 16));
+  PutU32(block + 92, record.WordOrZero(12));
+  PutU32(block + 104, record.WordOrZero(16));
   std::memcpy(block + 108, driver.DocumentName, 255);
-  PutU32(block + 388, RecordWord(record, 20));
+  PutU32(block + 388, record.WordOrZero(20));
   CopyText(block + 392, driver.JobTitle, sizeof driver.JobTitle, sizeof driver.JobTitle - 1);
 }
 
@@ -83,7 +77,7 @@ void FillTextJobStart(BYTE* block, DWORD blockBytes, JobContext* job, const Reco
   FillStartHead(block, blockBytes, driver);
   std::memcpy(block + 36, driver.JobTitle, 32);
   block[88] = 1;
-  PutU32(block + 92, RecordWord(record, 20));
+  PutU32(block + 92, record.WordOrZero(20));
   PutU32(block + 104, 2);
   PutU32(block + 428, textCount);
   for (DWORD i = 0; i < textCount; ++i) {
@@ -97,16 +91,16 @@ void FillTextJobStart(BYTE* block, DWORD blockBytes, JobContext* job, const Reco
 
 void FillEntry(BYTE* entry, const RecordView& record, const EntryLayout& layout, DWORD count) {
   entry[0] = kEntryTag;
-  for (DWORD i = 0; i < 5; ++i) entry[1 + i] = BYTE(RecordWord(record, 12 + 4 * i));
-  PutU32(entry + 8, RecordWord(record, 32));
+  for (DWORD i = 0; i < 5; ++i) entry[1 + i] = BYTE(record.WordOrZero(12 + 4 * i));
+  PutU32(entry + 8, record.WordOrZero(32));
   PutU32(entry + kEntryCountOffset, count);
   PutU32(entry + 16, kAccountingVersion);
-  entry[20] = BYTE(RecordWord(record, 40));
-  entry[21] = BYTE(RecordWord(record, layout.byte21Word));
+  entry[20] = BYTE(record.WordOrZero(40));
+  entry[21] = BYTE(record.WordOrZero(layout.byte21Word));
   for (DWORD k = 0; k < layout.groups; ++k) {
-    entry[24 + 4 * k] = BYTE(RecordWord(record, 44 + 12 * k));
-    entry[25 + 4 * k] = BYTE(RecordWord(record, 48 + 12 * k));
-    PutU16(entry + 26 + 4 * k, WORD(RecordWord(record, 52 + 12 * k)));
+    entry[24 + 4 * k] = BYTE(record.WordOrZero(44 + 12 * k));
+    entry[25 + 4 * k] = BYTE(record.WordOrZero(48 + 12 * k));
+    PutU16(entry + 26 + 4 * k, WORD(record.WordOrZero(52 + 12 * k)));
   }
 }
 
@@ -116,7 +110,7 @@ void FillJobEnd(BYTE* block, DWORD blockBytes, JobContext* job, const RecordView
   PutU32(block + 0, blockBytes);
   PutU32(block + 4, kAccountingVersion);
   PutU32(block + 8, GetBytesSent(job));
-  PutU32(block + 12, RecordWord(record, 12));
+  PutU32(block + 12, record.WordOrZero(12));
   PutU32(block + 16, total);
   PutU32(block + 20, driver.AccountingCount);
   PutU32(block + 24, driver.AccountingFlags);

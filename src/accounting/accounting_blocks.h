@@ -29,8 +29,6 @@ constexpr DWORD kEntryBytes = 64;
 constexpr DWORD kEntryCountOffset = 12;
 constexpr DWORD kJobEndBytes = 92;
 
-// The word of a record that the caller has checked to be long enough.
-DWORD RecordWord(const RecordView& record, DWORD offset);
 DWORD BlockWord(const BYTE* block, DWORD offset);
 
 // The start block of record 0x1070 (at least 72 bytes).

@@ -40,7 +40,7 @@ Outcome StartJob(JobContext* job, const RecordView& record) {
 
 // 0x1073: the held plug-in, or a new one; without one the record fails.
 Outcome StartTextJob(JobContext* job, const RecordView& record) {
-  const DWORD textCount = RecordWord(record, 24);
+  const DWORD textCount = record.WordOrZero(24);
   const DWORD startBytes = kTextJobStartBytes + kTextEntryBytes * textCount;
   BYTE* start = nullptr;
   BYTE* result = nullptr;
@@ -81,7 +81,7 @@ Outcome EndJobWithTotal(JobContext* job, const RecordView& record) {
 }
 
 Outcome EndJobWithRecordTotal(JobContext* job, const RecordView& record) {
-  return EndJob(job, record, RecordWord(record, 16));
+  return EndJob(job, record, record.WordOrZero(16));
 }
 
 constexpr DWORD kEntryCountWord = 36;
@@ -93,7 +93,7 @@ Outcome AddEntry(JobContext* job, const RecordView& record, const EntryLayout& l
   BYTE* entries = nullptr;
   if (!MemAlloc(&entries, std::size_t{kEntryBytes} * (held + 1))) return Outcome::kNoBlock;
   if (held) std::memcpy(entries, driver->AccountingEntries, std::size_t{kEntryBytes} * held);
-  const DWORD recordCount = RecordWord(record, kEntryCountWord);
+  const DWORD recordCount = record.WordOrZero(kEntryCountWord);
   DWORD count = recordCount;
   if (layout.runningCount) {
     for (DWORD i = 0; i < held; ++i) {
@@ -101,7 +101,7 @@ Outcome AddEntry(JobContext* job, const RecordView& record, const EntryLayout& l
     }
   }
   FillEntry(entries + kEntryBytes * held, record, layout, count);
-  if (RecordWord(record, layout.flagWord)) driver->AccountingFlags |= 1;
+  if (record.WordOrZero(layout.flagWord)) driver->AccountingFlags |= 1;
   MemFree(&driver->AccountingEntries);
   driver->AccountingEntries = entries;
   driver->AccountingCount = held + 1;
@@ -142,7 +142,7 @@ constexpr AccountingRecord kAccountingRecords[] = {
 bool HoldsItsFields(const RecordView& record, const AccountingRecord& row) {
   if (record.size() < row.minBytes) return false;
   if (row.id != ACCOUNTING_TEXT_JOB_START) return true;
-  const std::uint64_t textCount = RecordWord(record, 24);
+  const std::uint64_t textCount = record.WordOrZero(24);
   return kTextItemsOffset + kTextItemBytes * textCount <= record.size() &&
          kTextJobStartBytes + kTextEntryBytes * textCount <= 0xFFFFFFFFu;
 }
@@ -150,7 +150,7 @@ bool HoldsItsFields(const RecordView& record, const AccountingRecord& row) {
 }  // namespace
 
 BOOL HandleAccountingRecord(JobContext* job, const RecordView& record, DWORD* written) {
-  const DWORD id = RecordWord(record, 0);
+  const DWORD id = record.WordOrZero(0);
   for (const AccountingRecord& row : kAccountingRecords) {
     if (row.id != id) continue;
     *written = 0;

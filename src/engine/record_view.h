@@ -28,6 +28,14 @@ class RecordView {
     return true;
   }
 
+  // The word at `offset`, or 0 when the record does not hold it: for fields whose absence
+  // means zero, or that the caller has already checked are there.
+  DWORD WordOrZero(DWORD offset) const {
+    DWORD value = 0;
+    ReadU32(offset, &value);
+    return value;
+  }
+
   bool ReadI32(DWORD offset, LONG* value) const {
     DWORD word = 0;
     if (!ReadU32(offset, &word)) return false;

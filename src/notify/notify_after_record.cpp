@@ -14,16 +14,9 @@ constexpr DWORD kSubcommandOffset = 8;
 constexpr DWORD kScalingOffset = 12;
 constexpr DWORD kPageLayoutOffset = 16;
 
-// A payload word the record does not hold reads as 0.
-DWORD WordAt(const RecordView& record, DWORD offset) {
-  DWORD value = 0;
-  record.ReadU32(offset, &value);
-  return value;
-}
-
 bool ChecksNewOverlayTarget(const RecordView& record) {
-  return WordAt(record, 0) == kOverlayRecordId &&
-         WordAt(record, kSubcommandOffset) == kCheckNewOverlayTarget;
+  return record.WordOrZero(0) == kOverlayRecordId &&
+         record.WordOrZero(kSubcommandOffset) == kCheckNewOverlayTarget;
 }
 
 }  // namespace
@@ -43,7 +36,8 @@ void NotifyAfterRecord(JobContext* job, const RecordView& record, DWORD code, BO
       }
     }
     // A job that creates an overlay file cannot have scaling and page layout as well.
-    if (result && WordAt(record, kScalingOffset) != 0 && WordAt(record, kPageLayoutOffset) != 0) {
+    if (result && record.WordOrZero(kScalingOffset) != 0 &&
+        record.WordOrZero(kPageLayoutOffset) != 0) {
       code = NOTIFY_SCALING_WHILE_CREATING;
     }
   }

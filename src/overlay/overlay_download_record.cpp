@@ -11,19 +11,12 @@ constexpr DWORD kSlotOffset = 12;
 constexpr DWORD kReportWarningsOffset = 12;
 constexpr DWORD kExtensionLengthOffset = 16;
 
-// A word the record does not hold reads as 0; the table below keeps that from happening.
-DWORD WordAt(const RecordView& record, DWORD offset) {
-  DWORD value = 0;
-  record.ReadU32(offset, &value);
-  return value;
-}
-
 int SlotOf(const RecordView& record) {
-  return static_cast<int>(static_cast<LONG>(WordAt(record, kSlotOffset)));
+  return static_cast<int>(static_cast<LONG>(record.WordOrZero(kSlotOffset)));
 }
 
 BOOL DownloadCommand(JobContext* job, const RecordView& record) {
-  return SendOverlayDownloadCommand(job, SlotOf(record), WordAt(record, kExtensionLengthOffset));
+  return SendOverlayDownloadCommand(job, SlotOf(record), record.WordOrZero(kExtensionLengthOffset));
 }
 BOOL Data(JobContext* job, const RecordView& record) {
   return SendOverlayData(job, SlotOf(record));
@@ -32,7 +25,7 @@ BOOL SizeText(JobContext* job, const RecordView& record) {
   return SendOverlaySizeText(job, SlotOf(record));
 }
 BOOL Report(JobContext* job, const RecordView& record) {
-  return ReportOverlayStatus(job, WordAt(record, kReportWarningsOffset));
+  return ReportOverlayStatus(job, record.WordOrZero(kReportWarningsOffset));
 }
 
 struct DownloadSubcommand {

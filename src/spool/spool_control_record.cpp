@@ -11,9 +11,7 @@ constexpr DWORD kSubcommandAt = 8;
 constexpr DWORD kFieldsAt = 12;
 
 DWORD Field(const RecordView& record, int field) {
-  DWORD value = 0;
-  record.ReadU32(kFieldsAt + 4 * field, &value);
-  return value;
+  return record.WordOrZero(kFieldsAt + 4 * field);
 }
 
 // Field 0 is the memory in MiB for 1 and 9, the page number for 4 and 5.

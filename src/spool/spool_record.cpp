@@ -13,11 +13,7 @@ constexpr DWORD kSubcommandAt = kPayload;
 constexpr DWORD kParameterAt = kPayload + 4;
 constexpr DWORD kSlotAt = kPayload + 8;
 
-DWORD Slot(const RecordView& record, int slot) {
-  DWORD value = 0;
-  record.ReadU32(kSlotAt + 4 * slot, &value);
-  return value;
-}
+DWORD Slot(const RecordView& record, int slot) { return record.WordOrZero(kSlotAt + 4 * slot); }
 // A 16-bit field takes the low two bytes of its slot.
 std::int16_t Slot16(const RecordView& record, int slot) {
   return static_cast<std::int16_t>(Slot(record, slot) & 0xFFFF);
