@@ -3,46 +3,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 
-#include "engine/exports.h"
+#include "bench_machine.h"
 #include "engine/job_context.h"
-#include "platform/host/host_platform.h"
-#include "platform/simulated_spooler.h"
 
 namespace {
 
 using namespace spoolhook;
-
-struct Machine {
-  Machine() : host(Config()), spooler(host, SimulatedSpoolerConfig{}, [](const void*, DWORD) {}) {
-    std::filesystem::create_directories(host.config().root / "C" / "BENCH");
-    SetPlatform(&spooler);
-  }
-  ~Machine() {
-    SetPlatform(nullptr);
-    std::filesystem::remove_all(host.config().root);
-  }
-  static HostMachineConfig Config() {
-    HostMachineConfig config;
-    config.root = std::filesystem::temp_directory_path() / "spoolhook-bench";
-    return config;
-  }
-  HostPlatform host;
-  SimulatedSpoolerPlatform spooler;
-};
-
-std::string Record(std::uint32_t id, const std::string& payload) {
-  std::string record(8, '\0');
-  std::memcpy(record.data(), &id, 4);
-  return record + payload;
-}
-
-void Send(HANDLE job, std::string record) {
-  DWORD written = 0;
-  DrvSplWritePrinter(job, record.data(), static_cast<DWORD>(record.size()), &written);
-}
+using namespace spoolhook::bench;
 
 void RawDataRecords(benchmark::State& state, bool capture) {
   Machine machine;
