@@ -18,6 +18,7 @@
 #include "support/job_settings_records.h"
 #include "support/records.h"
 #include "support/test_machine.h"
+#include "support/write_record.h"
 
 namespace spoolhook::testing {
 
@@ -58,16 +59,9 @@ class JobInfoTest : public ::testing::Test {
   JobContext* job() { return static_cast<JobContext*>(handle_); }
   DriverBlock& driver() { return *GetDriverBlock(job()); }
 
-  struct Written {
-    BOOL result;
-    DWORD written;
-  };
   // One DrvSplWritePrinter call with the count written preset to `preset`.
   Written Write(const Record& record, DWORD preset = 0xFFFFFFFFu) {
-    std::string bytes = record.bytes();
-    DWORD written = preset;
-    const BOOL result = DrvSplWritePrinter(handle_, bytes.data(), record.size(), &written);
-    return {result, written};
+    return WriteRecord(handle_, record, preset);
   }
   void Settings(const JobSettings& settings) {
     ASSERT_TRUE(Write(JobSettingsRecord(settings)).result);

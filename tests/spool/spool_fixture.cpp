@@ -56,13 +56,6 @@ void SpoolTest::CloseJob() {
   job_ = nullptr;
 }
 
-SpoolTest::Written SpoolTest::Write(const Record& record) {
-  std::string bytes = record.bytes();
-  DWORD written = 0xFFFFFFFFu;
-  const BOOL result = DrvSplWritePrinter(job_, bytes.data(), record.size(), &written);
-  return {result, written};
-}
-
 void SpoolTest::Sub(std::uint32_t subcommand, std::int32_t parameter) {
   const Written result = Write(SpoolRecord(subcommand, parameter));
   EXPECT_TRUE(result.result) << "subcommand " << subcommand;

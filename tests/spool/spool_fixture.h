@@ -13,6 +13,7 @@
 #include "engine/job_context.h"
 #include "support/records.h"
 #include "support/test_machine.h"
+#include "support/write_record.h"
 
 namespace spoolhook::testing {
 
@@ -54,11 +55,7 @@ class SpoolTest : public ::testing::Test {
 
   JobContext* job() { return job_; }
 
-  struct Written {
-    BOOL result;
-    DWORD written;
-  };
-  Written Write(const Record& record);
+  Written Write(const Record& record) { return WriteRecord(job_, record); }
   // A spool subcommand that must succeed.
   void Sub(std::uint32_t subcommand, std::int32_t parameter = 0);
   // Printer data through a raw data record.

@@ -7,6 +7,7 @@
 #include "engine/job_context.h"
 #include "support/records.h"
 #include "support/test_machine.h"
+#include "support/write_record.h"
 
 namespace spoolhook::testing {
 
@@ -28,16 +29,9 @@ class JobTest : public ::testing::Test {
 
   JobContext* job() { return static_cast<JobContext*>(handle_); }
 
-  struct Written {
-    BOOL result;
-    DWORD written;
-  };
   // One DrvSplWritePrinter call with the count written preset to `preset`.
   Written Write(const Record& record, DWORD preset = 0xFFFFFFFFu) {
-    std::string bytes = record.bytes();
-    DWORD written = preset;
-    const BOOL result = DrvSplWritePrinter(handle_, bytes.data(), record.size(), &written);
-    return {result, written};
+    return WriteRecord(handle_, record, preset);
   }
 
   TestMachine machine_;
