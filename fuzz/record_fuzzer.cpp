@@ -6,7 +6,8 @@
 //
 // Each input runs on a fresh machine whose files are those of the setup alone, so that an
 // input found to fail fails again on its own: the driver directory holds the sample
-// accounting plug-in, C:\FORMS a few overlay files, C:\FUZZ is an empty folder.
+// accounting plug-in, C:\FORMS a few overlay files, C:\FUZZ and the share \\SERVER\SHARE
+// are empty folders.
 #include <dlfcn.h>
 #include <signal.h>
 #include <unistd.h>
@@ -111,6 +112,7 @@ class MachineFolder {
       if (entry.path().filename() != "DRIVERS") fs::remove_all(entry.path());
     }
     fs::create_directories(root_ / "C" / "FUZZ");
+    fs::create_directories(root_ / "UNC" / "SERVER" / "SHARE");
     fs::create_directories(root_ / "C" / "FORMS");
     std::size_t count = 0;
     const Form* forms = Forms(&count);
@@ -157,13 +159,40 @@ struct Machine {
   SimulatedSpoolerPlatform spooler;
 };
 
+// A replay sends the job once per copy and pads every group with blank pages up to the
+// pages per side; both are 16-bit counts, so one record could ask for a billion pages,
+// which the library sends as asked. The fuzzer plays larger counts as this cap.
+constexpr std::int16_t kMostFanOut = 16;
+
+std::uint32_t ReadU32(const std::uint8_t* at) {
+  std::uint32_t value = 0;
+  std::memcpy(&value, at, 4);
+  return value;
+}
+
+// Caps the copies (case 0, slot 2) and the pages per side (case 1, slot 1) of a record 2
+// subcommand 103; negative counts and those up to the cap stay as they are.
+void CapFanOut(std::uint8_t* record, std::size_t size) {
+  constexpr std::uint32_t kSpoolRecordId = 2;
+  constexpr std::uint32_t kReplayParameters = 103;
+  if (size < 16 || ReadU32(record) != kSpoolRecordId || ReadU32(record + 8) != kReplayParameters) {
+    return;
+  }
+  const std::uint32_t replayCase = ReadU32(record + 12);
+  const std::size_t offset = replayCase == 0 ? 24 : replayCase == 1 ? 20 : 0;
+  if (offset == 0 || size < offset + 4) return;
+  std::int16_t count = 0;
+  std::memcpy(&count, record + offset, 2);
+  if (count > kMostFanOut) std::memcpy(record + offset, &kMostFanOut, 2);
+}
+
 void Play(HANDLE handle, const std::uint8_t* data, std::size_t size) {
   // An exactly sized copy, so that a read past the record is caught.
   std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size ? size : 1]);
   std::memcpy(bytes.get(), data, size);
+  CapFanOut(bytes.get(), size);
   DWORD written = 0;
-  std::uint32_t id = 0;
-  if (size >= 4) std::memcpy(&id, bytes.get(), 4);
+  const std::uint32_t id = size >= 4 ? ReadU32(bytes.get()) : 0;
   if (size < 4 || (id & DRIVER_RECORD_BIT)) {
     DrvSplWritePrinter(handle, bytes.get(), static_cast<DWORD>(size), &written);
     return;

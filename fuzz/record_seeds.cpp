@@ -181,6 +181,23 @@ Records Sections() {
   return job;
 }
 
+// More pages, or pass sections, than the index first has room for: each table grows once.
+Records IndexGrowth(bool sections) {
+  Records job = {Spool(kSpoolStart), Spool(kMarkHeader), Data("h")};
+  for (int i = 1; i <= (sections ? 52 : 100); ++i) {
+    Append(job, sections ? Records{Spool(kMarkPass), Spool(kEndPass)}
+                         : Records{Spool(kMarkBody), Data("p")});
+  }
+  Replay r;
+  r.mode = sections ? 1 : 0;
+  r.reverse = 1;
+  r.pagesPerSide = 3;
+  Append(job, {Spool(kMarkTrailer), Spool(kSpoolStop)});
+  Append(job, ReplayParameters(r));
+  Append(job, {Spool(kReplay), Spool(kSpoolDelete)});
+  return job;
+}
+
 // The single replay entries 130 to 136 with their own reader, then the cancelling 111.
 Records SingleEntries() {
   Records job = {Settings()};
@@ -258,6 +275,13 @@ Records OverlayCreation() {
           OverlayDownloadRecord(10, 0, 4),
           OverlayDownloadRecord(11, 0),
           OverlayDownloadRecord(12, 0)};
+}
+
+// A new overlay file on a network share.
+Records OverlayOnShare() {
+  const char path[] = "\\\\SERVER\\SHARE\\NEW.OVL";
+  return {StringRecord(2, path), OverlayRecord(43), OverlayRecord(40), Data(OverlayFileBytes()),
+          OverlayRecord(41)};
 }
 
 // A new overlay file deleted again before it is stamped.
@@ -404,9 +428,12 @@ const Seed kSeeds[] = {
     {"spool-reverse-whole-sheets", ReverseInterleafWholeSheets},
     {"spool-reverse-second-bin", ReverseSecondBin},
     {"spool-sections", Sections},
+    {"spool-page-table-growth", [] { return IndexGrowth(false); }},
+    {"spool-section-table-growth", [] { return IndexGrowth(true); }},
     {"spool-single-entries", SingleEntries},
     {"spool-control", SpoolControl},
     {"overlay-creation", OverlayCreation},
+    {"overlay-on-share", OverlayOnShare},
     {"overlay-deletion", OverlayDeletion},
     {"overlay-checks", OverlayChecks},
     {"overlay-check-failure", OverlayCheckFailure},

@@ -28,5 +28,5 @@ if [[ $target == record_fuzzer ]]; then
   build/fuzz/fuzz/record_seeds "$corpus"
 fi
 build/fuzz/fuzz/"$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
-  -artifact_prefix=build/fuzz/artifacts/ "${options[@]}" "$@" "$corpus" 2>&1 |
+  -artifact_prefix=build/fuzz/artifacts/ -timeout=30 "${options[@]}" "$@" "$corpus" 2>&1 |
   { grep -v -E "^#[0-9]+" >&2 || true; }
