@@ -103,7 +103,7 @@ class MachineFolder {
     fs::remove_all(root_, ignored);
   }
 
-  // Everything but the driver directory goes; the forms and an empty C:\FUZZ come back.
+  // Everything but the driver directory goes; the forms and the empty folders come back.
   void Reset() const {
     for (const fs::directory_entry& entry : fs::directory_iterator(root_)) {
       if (entry.path().filename() != "C") fs::remove_all(entry.path());
