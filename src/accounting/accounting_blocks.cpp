@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/little_endian.h"
 #include "jobinfo/driver_block.h"
 
 namespace spoolhook {
@@ -15,16 +16,6 @@ constexpr DWORD kFirstTextLength = 85;
 constexpr DWORD kSecondTextItemOffset = 89;
 constexpr DWORD kSecondTextEntryOffset = 88;
 constexpr DWORD kSecondTextLength = 45;
-
-void PutU16(BYTE* at, WORD value) {
-  at[0] = BYTE(value);
-  at[1] = BYTE(value >> 8);
-}
-
-void PutU32(BYTE* at, DWORD value) {
-  PutU16(at, WORD(value));
-  PutU16(at + 2, WORD(value >> 16));
-}
 
 // At most `length` bytes of a text, up to its terminator or the end of what is there.
 void CopyText(BYTE* to, const char* text, std::size_t room, std::size_t length) {
@@ -41,33 +32,30 @@ void CopyRecordText(BYTE* to, const RecordView& record, DWORD offset, DWORD leng
 
 // The fields both start blocks share.
 void FillStartHead(BYTE* block, DWORD blockBytes, const DriverBlock& driver) {
-  PutU32(block + 0, blockBytes);
-  PutU32(block + 4, kAccountingVersion);
-  PutU32(block + 8, driver.SpoolerJobId);
+  PutLittleEndian32(block + 0, blockBytes);
+  PutLittleEndian32(block + 4, kAccountingVersion);
+  PutLittleEndian32(block + 8, driver.SpoolerJobId);
   std::memcpy(block + 12, driver.JobUserName, 20);
   const SYSTEMTIME& time = driver.SettingsTime;
   const WORD stamp[] = {time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
                         time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
-  for (std::size_t i = 0; i < 8; ++i) PutU16(block + 72 + 2 * i, stamp[i]);
-  PutU32(block + 96, kNoValue);
-  PutU32(block + kStartValueOffset, kNoValue);
+  for (std::size_t i = 0; i < 8; ++i) PutLittleEndian16(block + 72 + 2 * i, stamp[i]);
+  PutLittleEndian32(block + 96, kNoValue);
+  PutLittleEndian32(block + kStartValueOffset, kNoValue);
 }
 
 }  // namespace
 
-DWORD BlockWord(const BYTE* block, DWORD offset) {
-  const BYTE* at = block + offset;
-  return DWORD{at[0]} | DWORD{at[1]} << 8 | DWORD{at[2]} << 16 | DWORD{at[3]} << 24;
-}
+DWORD BlockWord(const BYTE* block, DWORD offset) { return GetLittleEndian32(block + offset); }
 
 void FillJobStart(BYTE* block, JobContext* job, const RecordView& record) {
   const DriverBlock& driver = *GetDriverBlock(job);
   FillStartHead(block, kJobStartBytes, driver);
   std::memcpy(block + 36, record.Bytes(40, 32), 32);
-  PutU32(block + 92, record.WordOrZero(12));
-  PutU32(block + 104, record.WordOrZero(16));
+  PutLittleEndian32(block + 92, record.WordOrZero(12));
+  PutLittleEndian32(block + 104, record.WordOrZero(16));
   std::memcpy(block + 108, driver.DocumentName, 255);
-  PutU32(block + 388, record.WordOrZero(20));
+  PutLittleEndian32(block + 388, record.WordOrZero(20));
   CopyText(block + 392, driver.JobTitle, sizeof driver.JobTitle, sizeof driver.JobTitle - 1);
 }
 
@@ -77,9 +65,9 @@ void FillTextJobStart(BYTE* block, DWORD blockBytes, JobContext* job, const Reco
   FillStartHead(block, blockBytes, driver);
   std::memcpy(block + 36, driver.JobTitle, 32);
   block[88] = 1;
-  PutU32(block + 92, record.WordOrZero(20));
-  PutU32(block + 104, 2);
-  PutU32(block + 428, textCount);
+  PutLittleEndian32(block + 92, record.WordOrZero(20));
+  PutLittleEndian32(block + 104, 2);
+  PutLittleEndian32(block + 428, textCount);
   for (DWORD i = 0; i < textCount; ++i) {
     BYTE* entry = block + kTextJobStartBytes + kTextEntryBytes * i;
     const DWORD item = kTextItemsOffset + kTextItemBytes * i;
@@ -92,28 +80,28 @@ void FillTextJobStart(BYTE* block, DWORD blockBytes, JobContext* job, const Reco
 void FillEntry(BYTE* entry, const RecordView& record, const EntryLayout& layout, DWORD count) {
   entry[0] = kEntryTag;
   for (DWORD i = 0; i < 5; ++i) entry[1 + i] = BYTE(record.WordOrZero(12 + 4 * i));
-  PutU32(entry + 8, record.WordOrZero(32));
-  PutU32(entry + kEntryCountOffset, count);
-  PutU32(entry + 16, kAccountingVersion);
+  PutLittleEndian32(entry + 8, record.WordOrZero(32));
+  PutLittleEndian32(entry + kEntryCountOffset, count);
+  PutLittleEndian32(entry + 16, kAccountingVersion);
   entry[20] = BYTE(record.WordOrZero(40));
   entry[21] = BYTE(record.WordOrZero(layout.byte21Word));
   for (DWORD k = 0; k < layout.groups; ++k) {
     entry[24 + 4 * k] = BYTE(record.WordOrZero(44 + 12 * k));
     entry[25 + 4 * k] = BYTE(record.WordOrZero(48 + 12 * k));
-    PutU16(entry + 26 + 4 * k, WORD(record.WordOrZero(52 + 12 * k)));
+    PutLittleEndian16(entry + 26 + 4 * k, WORD(record.WordOrZero(52 + 12 * k)));
   }
 }
 
 void FillJobEnd(BYTE* block, DWORD blockBytes, JobContext* job, const RecordView& record,
                 DWORD total) {
   const DriverBlock& driver = *GetDriverBlock(job);
-  PutU32(block + 0, blockBytes);
-  PutU32(block + 4, kAccountingVersion);
-  PutU32(block + 8, GetBytesSent(job));
-  PutU32(block + 12, record.WordOrZero(12));
-  PutU32(block + 16, total);
-  PutU32(block + 20, driver.AccountingCount);
-  PutU32(block + 24, driver.AccountingFlags);
+  PutLittleEndian32(block + 0, blockBytes);
+  PutLittleEndian32(block + 4, kAccountingVersion);
+  PutLittleEndian32(block + 8, GetBytesSent(job));
+  PutLittleEndian32(block + 12, record.WordOrZero(12));
+  PutLittleEndian32(block + 16, total);
+  PutLittleEndian32(block + 20, driver.AccountingCount);
+  PutLittleEndian32(block + 24, driver.AccountingFlags);
   if (driver.AccountingCount) {
     std::memcpy(block + 28, driver.AccountingEntries,
                 std::size_t{kEntryBytes} * driver.AccountingCount);

@@ -2,6 +2,7 @@
 // past the byte count the spooler passed is ever touched. Fields are little-endian.
 #pragma once
 
+#include "engine/little_endian.h"
 #include "platform/win_types.h"
 
 namespace spoolhook {
@@ -24,7 +25,7 @@ class RecordView {
   bool ReadU32(DWORD offset, DWORD* value) const {
     const BYTE* bytes = Bytes(offset, 4);
     if (!bytes) return false;
-    *value = DWORD{bytes[0]} | DWORD{bytes[1]} << 8 | DWORD{bytes[2]} << 16 | DWORD{bytes[3]} << 24;
+    *value = GetLittleEndian32(bytes);
     return true;
   }
 

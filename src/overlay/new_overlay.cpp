@@ -17,20 +17,10 @@ BOOL FailLatched(JobContext* job, DWORD code) {
   return FALSE;
 }
 
-void Put16(BYTE* at, WORD value) {
-  at[0] = static_cast<BYTE>(value);
-  at[1] = static_cast<BYTE>(value >> 8);
-}
-
-void Put32(BYTE* at, DWORD value) {
-  Put16(at, static_cast<WORD>(value));
-  Put16(at + 2, static_cast<WORD>(value >> 16));
-}
-
 // Bytes 93 to 101: the day of the month comes before the day of the week.
 void StampTime(BYTE* header, const SYSTEMTIME& time) {
   BYTE* at = header + OVERLAY_STAMP_YEAR;
-  Put16(at, time.wYear);
+  PutLittleEndian16(at, time.wYear);
   at[2] = static_cast<BYTE>(time.wMonth);
   at[3] = static_cast<BYTE>(time.wDay);
   at[4] = static_cast<BYTE>(time.wDayOfWeek);
@@ -95,12 +85,13 @@ BOOL StampOverlayHeader(JobContext* job) {
   if (!file.ReadWhole(header, sizeof header)) return FailLatched(job, JOB_ERROR_OVERLAY_READ);
   DWORD size = 0;
   if (!file.Size(&size)) return FALSE;
-  Put32(header + OVERLAY_DATA_LENGTH, size - GetLittleEndian32(header + OVERLAY_DATA_OFFSET));
+  PutLittleEndian32(header + OVERLAY_DATA_LENGTH,
+                    size - GetLittleEndian32(header + OVERLAY_DATA_OFFSET));
   Platform& os = Os();
   SYSTEMTIME now = {};
   os.GetLocalTime(&now);
   StampTime(header, now);
-  Put16(header + OVERLAY_SYSTEM_VERSION, static_cast<WORD>(os.GetVersion()));
+  PutLittleEndian16(header + OVERLAY_SYSTEM_VERSION, static_cast<WORD>(os.GetVersion()));
   if (!file.Seek(0, FILE_BEGIN) || !file.WriteWhole(header, sizeof header)) {
     return FailLatched(job, JOB_ERROR_OVERLAY_WRITE);
   }

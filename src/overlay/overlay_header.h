@@ -5,6 +5,7 @@
 // the system version and the time, and reads only the fields that the checks compare.
 #pragma once
 
+#include "engine/little_endian.h"
 #include "platform/win_types.h"
 
 namespace spoolhook {
@@ -28,12 +29,6 @@ constexpr DWORD OVERLAY_STAMP_MILLISECOND = 101;  // and the low 8 bits of the m
 constexpr DWORD OVERLAY_MODE_MARK = 379;          // 1 byte: 1 marks a file not usable as compatible
 
 constexpr BYTE kOverlaySignature[6] = {'M', 'i', 'r', 'a', 'k', 0};
-
-// The little-endian number at `at`, which need not be aligned.
-inline WORD GetLittleEndian16(const BYTE* at) { return static_cast<WORD>(at[0] | at[1] << 8); }
-inline DWORD GetLittleEndian32(const BYTE* at) {
-  return DWORD{GetLittleEndian16(at)} | DWORD{GetLittleEndian16(at + 2)} << 16;
-}
 
 // Overlay status words, one per overlay slot: a check result in the low 16 bits, warnings
 // above.
